@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the release build, then the
+# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup-deps.sh
+
+for preset in release asan; do
+  echo "== ${preset}: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  echo "== ${preset}: test"
+  ctest --preset "$preset"
+done
+
+if [ -x scripts/fuzz.sh ]; then
+  echo "== fuzz (bounded)"
+  bash scripts/fuzz.sh
+fi

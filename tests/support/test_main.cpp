@@ -1,0 +1,20 @@
+// Every test program starts here: the per-user settings store must never touch the
+// developer's real configuration, so XDG_CONFIG_HOME points at a fresh directory.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    std::string base = (std::filesystem::temp_directory_path() / "kestro-test-XXXXXX").string();
+    if (::mkdtemp(base.data()) != nullptr)
+        ::setenv("XDG_CONFIG_HOME", base.c_str(), 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int rc = RUN_ALL_TESTS();
+    std::error_code ec;
+    std::filesystem::remove_all(base, ec);
+    return rc;
+}
