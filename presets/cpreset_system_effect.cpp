@@ -1,0 +1,57 @@
+#include "presets/cpreset_system_effect.h"
+
+#include <cstring>
+
+namespace kestro {
+
+CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback hostCallback, VstInt32 programCount,
+                                         VstInt32 parameterCount)
+    : AudioEffectX(hostCallback, programCount, parameterCount)
+{
+    programsAreChunks(true);
+}
+
+void CPresetSystemEffect::setProgram(VstInt32) {}
+
+VstInt32 CPresetSystemEffect::getProgram()
+{
+    return 0;
+}
+
+void CPresetSystemEffect::resume() {}
+
+void CPresetSystemEffect::setParameter(VstInt32 index, float value)
+{
+    if (index < 0 || index >= kProgramParameterCount)
+        return;
+    float& slot = currentProgramRecord().values[index];
+    std::atomic_ref<float>(slot).store(value, std::memory_order_relaxed);
+}
+
+void CPresetSystemEffect::setProgramName(char* name)
+{
+    // Hosts hand over at most a program-name buffer; never read past 24 characters of it.
+    char limited[kProgramNameSize + 1] = {};
+    std::memcpy(limited, name, ::strnlen(name, kProgramNameSize));
+    applyProgramName(currentProgramRecord().name, limited);
+}
+
+void CPresetSystemEffect::getProgramName(char* name)
+{
+    copyProgramName(name, currentProgramRecord().name);
+}
+
+bool CPresetSystemEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text)
+{
+    if (index < 0 || index >= kProgramCount)
+        return false;
+    copyProgramName(text, programAt(index).name);
+    return true;
+}
+
+VstInt32 CPresetSystemEffect::getCurrentProgramIndex()
+{
+    return currentProgramIndex.load(std::memory_order_relaxed);
+}
+
+} // namespace kestro

@@ -1,0 +1,31 @@
+#pragma once
+// One program of the store, laid out exactly as banks, presets and chunks carry it, so the
+// table can be written and read as bytes without conversion.
+
+#include <cstddef>
+
+namespace kestro {
+
+constexpr int kProgramCount = 32;
+constexpr int kProgramParameterCount = 36; // the host parameters a program stores
+constexpr std::size_t kProgramNameSize = 24;
+constexpr std::size_t kProgramNameMaxChars = kProgramNameSize - 1;
+
+struct ProgramRecord {
+    char name[kProgramNameSize];
+    float values[kProgramParameterCount];
+};
+
+static_assert(sizeof(ProgramRecord) == 168, "program records are stored byte for byte");
+static_assert(offsetof(ProgramRecord, values) == 24);
+
+// Writes a name the way every writer of a program name must: a short text fills a
+// zero-filled field, a long one is cut to 23 characters and a terminating zero, so no stale
+// bytes of an earlier name survive in the stored image. A null text leaves the field alone.
+void applyProgramName(char (&field)[kProgramNameSize], const char* text);
+
+// Copies a stored name into a host buffer of kProgramNameSize bytes, terminated even when
+// the record came from a file whose name field has no terminating zero.
+void copyProgramName(char* destination, const char (&field)[kProgramNameSize]);
+
+} // namespace kestro
