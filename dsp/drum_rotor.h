@@ -1,0 +1,104 @@
+#pragma once
+// The rotating bass drum (the baffle turning in front of the low-frequency speaker) as
+// heard by the drum microphone.
+//
+// Same motor, rings and mouth geometry as the horn, with six rays and a static ray. Only
+// the part of each ray above the splitter frequency is treated as rotating sound; the low
+// part of the static ray is handed to the engine as the low output, so the bass does not
+// pulsate.
+//
+// Engine use:
+//   construction  DrumRotor(true) for the primary voice (with motor-noise player),
+//                 DrumRotor(false) for the secondary voice;
+//   rate change   setSampleRate(modelRate, N), then reset() and prepareFilters();
+//   rebuild task  rebuildGeometry();
+//   per sample    processPrimary(x), then lowOutput(), noiseSample() and
+//                 attenuationScale(); processSecondary(x) on the secondary voice.
+// All of these run on the audio thread; the setters may come from any thread.
+
+#include "dsp/biquad_filter.h"
+#include "dsp/rotor_voice.h"
+
+#include <array>
+
+namespace kestro {
+
+class DrumRotor : public RotorVoice {
+public:
+    static constexpr int kRays = 6;
+    static constexpr int kInputFilters = 4;
+    static constexpr int kRayWeights = 4;
+
+    explicit DrumRotor(bool primary);
+
+    bool isPrimary() const { return primary_; }
+
+    // Audio thread.
+    void setSampleRate(double rate, int factor);
+    void rebuildGeometry();
+    void reset();
+    void prepareFilters();
+    double processPrimary(double x);
+    double processSecondary(double x);
+    // The low part of the static ray from the last processPrimary call.
+    double lowOutput() const { return lowOutput_; }
+
+    // Setters of this voice kind (any thread).
+    void setFlip(double orientation);
+    void setReflectionLpf(double octaves);
+    void setSplitterFrequency(double hz);
+    void setFilterSaturation(double amount);
+    void setStaticLpGain(double gain);
+    void setRayWeight(int slot, double weight); // slots 0..3; others are ignored
+
+    double rayWeight(int slot) const;
+    double splitterFrequency() const { return splitterHz_.load(); }
+    double splitterCoeff() const { return splitC_.load(); }
+    double staticLpGain() const { return staticLpGain_.load(); }
+    double filterSaturation() const { return saturation_.load(); }
+    double reflectionLpfCoeff(int k) const; // k = 0..1
+    const Ray& ray(int k) const;
+    const BiquadFilter& inputFilter(int i) const;
+    const BiquadFilter& directionFilter(int ray) const;
+
+private:
+    struct ReducedState {
+        double y = 0.0;
+        double c = 0.0;
+        double target = 0.0;
+    };
+
+    void servicePending();
+    void refreshDerived();
+    void applyReflectionLpf(double octaves, double rate);
+    void applySplitter(double hz, double rate);
+    double frontEnd(double x); // motor step, input filters, ring write
+    double tap(int k, double gain, bool control, double fm, double am, double split);
+    double reducedTap(ReducedState& st, const Ray& r, double gain, bool control, double fm,
+                      double am, double dist);
+
+    const bool primary_;
+
+    std::array<Ray, kRays> rays_{};
+    double staticDelay_ = 0.0;
+    std::array<BiquadFilter, kInputFilters> inputFilters_{};
+    std::array<BiquadFilter, kRays> direction_{};
+
+    std::array<rotor::Relaxed<double>, kRayWeights> weights_{};
+    std::array<rotor::Relaxed<double>, 2> reflectionK_{};
+    rotor::Relaxed<double> splitterHz_{200.0};
+    rotor::Relaxed<double> splitC_{0.0};
+    rotor::Relaxed<double> staticLpGain_{1.0};
+    rotor::Relaxed<double> saturation_{0.0};
+
+    // Per-sample state.
+    std::array<double, kRays> split_{};  // splitter low-pass of each ray
+    std::array<double, kRays> smooth_{}; // reflection smoothers
+    double staticY_ = 0.0;
+    double staticSplit_ = 0.0;
+    double lowOutput_ = 0.0;
+    std::array<ReducedState, 3> reduced_{}; // secondary: ray 0, back ray, ray 3
+    ReducedState reducedStatic_{};
+};
+
+} // namespace kestro

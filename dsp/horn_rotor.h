@@ -1,0 +1,121 @@
+#pragma once
+// One rotating horn as heard by one microphone.
+//
+// The sound reaches the microphone along up to thirteen rays: the direct sound, the sound
+// leaving the open back, reflections from the cabinet walls and floor (image sources), and
+// a static ray for the part of the sound that does not rotate. Each ray has its own travel
+// time (Doppler as the mouth swings towards and away), its own level from the distance
+// table, and a beam coloration that depends on the angle at which the sound left the horn.
+//
+// Two routines: processPrimary (the full model, one voice per horn microphone, with its
+// own motor-noise player) and processSecondary (a reduced model for the horn sound that
+// the cabinet reflects, feeding the crosstalk lines).
+//
+// Engine use:
+//   construction  HornRotor(1, 0) and HornRotor(1, 1) for microphones 1 and 2 (the second
+//                 argument picks the motor-noise recording), HornRotor(0) for the
+//                 secondary voice;
+//   rate change   setSampleRate(modelRate, N), then reset() and prepareFilters();
+//   rebuild task  rebuildGeometry() (after distance, angle, radius, flip, open-back or
+//                 attenuation changes);
+//   per sample    processPrimary(x) / processSecondary(x), then noiseSample() and
+//                 attenuationScale() as needed.
+// All of these run on the audio thread; the setters may come from any thread.
+
+#include "dsp/biquad_filter.h"
+#include "dsp/rotor_voice.h"
+
+#include <array>
+
+namespace kestro {
+
+class HornRotor : public RotorVoice {
+public:
+    static constexpr int kRays = 13;      // 0..11 taps, 12 the static ray
+    static constexpr int kBeamRays = 12;  // rays with beam coloration
+    static constexpr int kStaticRay = 12;
+    static constexpr int kCascade = 28;
+    static constexpr int kSecondaryCascade = 8;
+    static constexpr int kRayWeights = 8;
+    static constexpr int kRayRingSize = 512;
+    static constexpr int kRayRingMask = kRayRingSize - 1;
+
+    // cascadeFlag 1: primary voice (all 28 cascade filters); 0: secondary voice (8 filters,
+    // no motor-noise player). noiseFlag selects the primary voice's noise recording.
+    explicit HornRotor(int cascadeFlag, int noiseFlag = 0);
+
+    bool isPrimary() const { return primary_; }
+
+    // Audio thread.
+    void setSampleRate(double rate, int factor);
+    void rebuildGeometry();
+    void reset();
+    void prepareFilters();
+    double processPrimary(double x);
+    double processSecondary(double x);
+
+    // Setters of this voice kind (any thread).
+    void setFlip(double orientation);
+    void setOpenBackMode(int mode);
+    void setReflectionLpf(double octaves);
+    void setFilterSaturation(double amount);
+    void setRayWeight(int slot, double weight); // slots 0..7; others are ignored
+
+    double rayWeight(int slot) const;
+    int openBackMode() const { return openBack_.load(); }
+    double filterSaturation() const { return saturation_.load(); }
+    double reflectionLpfCoeff(int k) const; // k = 0..4
+    double reflectionScale() const { return reflectionScale_; }
+    double outputGain() const { return outputGain_; }
+    const Ray& ray(int k) const;
+    double zAxisDelay(int i) const { return zDelay_[i & 1]; } // samples
+    const BiquadFilter& cascadeFilter(int i) const;
+    const BiquadFilter& beamFilter(int ray, int which) const;
+
+private:
+    struct ReducedState {
+        double y = 0.0;
+        double c = 0.0;
+    };
+
+    void servicePending();
+    void refreshDerived();
+    void applyReflectionLpf(double octaves, double rate);
+    void setBeam(int k, double beamAngle);
+    double tap(int k, double gain, bool control, double fm, double am, double clip);
+    double reducedTap(ReducedState& st, const Ray& r, double gain, double fm, double am,
+                      double dist);
+    double staticInput(double delay, bool control);
+
+    const bool primary_;
+
+    std::array<Ray, kRays> rays_{};
+    double staticDelay_ = 0.0; // samples, ray 0's path without modulation
+    std::array<BiquadFilter, kBeamRays> beam1_{};
+    std::array<BiquadFilter, kBeamRays> beam2_{};
+    std::array<BiquadFilter, kCascade> cascade_{};
+
+    std::array<rotor::Relaxed<double>, kRayWeights> weights_{};
+    std::array<rotor::Relaxed<double>, 5> reflectionK_{};
+    rotor::Relaxed<std::int32_t> openBack_{0};
+    rotor::Relaxed<double> saturation_{0.0};
+
+    double reflectionScale_ = 1.0;
+    double outputGain_ = 1.0;
+
+    // Per-sample state.
+    std::array<double, kRays> smooth_{};    // reflection smoothers by ray
+    double staticY_ = 0.0;
+    std::array<ReducedState, 3> reduced_{}; // secondary: ray 0, back ray, ray 1
+
+    // Ray output rings, interleaved so that one ring position of all rays is one cache line
+    // pair; slot = ray index, unused slots hold 0.
+    static constexpr int kSlots = 16;
+    alignas(64) std::array<std::array<double, kSlots>, kRayRingSize> rayRing_{};
+    std::int32_t rayIndex_ = 0;
+    std::array<double, 2> zDelay_{};
+    std::array<std::int32_t, 2> zOffset_{};
+    std::array<double, 2> zFraction_{};
+};
+
+} // namespace kestro

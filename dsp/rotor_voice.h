@@ -1,0 +1,231 @@
+#pragma once
+// What a horn voice and a drum voice have in common: the motor (RotorMotion), the input and
+// emitted-phase rings, the mouth geometry that turns a microphone position into rays, the
+// distance-attenuation table, the shared setters and the hand-over of setter work that must
+// happen on the audio thread.
+//
+// Threads: the setters may be called from any thread while audio runs. Plain values are
+// relaxed atomics; work that touches filters, rings or the motor-noise player (a flip's
+// reset, a new saturation, a new distance for the player, a click) is only requested there
+// and carried out by the audio thread at its next processing call or rebuild task. The
+// rebuild tasks themselves (rebuildGeometry, reset, prepareFilters, setSampleRate) and the
+// process functions belong to the audio thread.
+
+#include "dsp/motor_noise_player.h"
+#include "dsp/rotor_motion.h"
+#include "dsp/table_readers.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace kestro {
+
+class RotorVoice {
+public:
+    static constexpr int kRingSize = 4096;
+    static constexpr int kRingMask = kRingSize - 1;
+    static constexpr int kAttenuationSize = 512; // read over 511 intervals
+
+    RotorVoice(const RotorVoice&) = delete;
+    RotorVoice& operator=(const RotorVoice&) = delete;
+
+    // Motion (see RotorMotion); the click of the motor-noise player follows the motor.
+    void setSlowSpeed(double hz) { motion_.setSlowSpeed(hz); }
+    void setFastSpeed(double hz) { motion_.setFastSpeed(hz); }
+    void setLever(double x);
+    void setStop(double brake);
+    void setSpeedTarget(double hz) { motion_.setSpeedTarget(hz); }
+    void setAccelTime(double seconds) { motion_.setAccelTime(seconds); }
+    void setDecelTime(double seconds) { motion_.setDecelTime(seconds); }
+
+    // Level model and geometry inputs. Non-finite values are ignored everywhere; the few
+    // limits below keep the geometry defined (see the .cpp for why each is needed).
+    void setFmRadius(double r);
+    void setAmRadius(double r);        // limited to 0.01 .. 0.29 m
+    void setDistance(double d);        // limited to 0.3 .. 100 m; forwarded to the noise player
+    void setMicAngle(double turns);
+    void setReflectionCoeff(double r);
+    void setAttenuation(double amount);
+    void setLpfLow(double hz);
+    void setLpfHigh(double hz);
+    void setAttDecayExp(double e);
+    void setAttenuationDistance(double d); // at least 0.01 m
+    void setStaticFilterCutoff(double hz);
+    void setMechLevel(double g);
+    void setStaticRayWeight(double w);
+
+    // For the engine's geometry task and the editor.
+    double distance() const { return distance_.load(); }
+    double micAngle() const { return micAngle_.load(); }
+    double amRadius() const { return amRadius_.load(); }
+    double fmRadius() const { return fmRadius_.load(); }
+    double orientation() const { return orientation_.load(); }
+    // The attenuation table read at d x 512 (the crosstalk distance gain).
+    double distanceGain(double d) const {
+        return readCubicClamped(d * 512.0, attTable_.data(), kAttenuationSize - 1);
+    }
+    double attenuationScale() const { return attScale_; }
+    double attenuationTableEntry(int i) const;
+    int visibilityCase() const { return visibility_; }
+
+    double rotationPhase() const { return motion_.phase(); } // turns
+    double speedHz() const { return motion_.speedHz(); }
+    const RotorMotion& motion() const { return motion_; }
+
+    double sampleRate() const { return rate_; }
+    int controlRateMask() const { return controlMask_; }
+    double reflectionCoeff() const { return reflection_.load(); }
+    double attenuation() const { return attenuation_.load(); }
+    double attenuationDistance() const { return attDistance_.load(); }
+    double attDecayExp() const { return decayExp_.load(); }
+    double lpfLow() const { return lpfLow_.load(); }
+    double lpfHigh() const { return lpfHigh_.load(); }
+    double staticFilterCutoff() const { return staticCutoff_.load(); }
+    double mechLevel() const { return mechLevel_.load(); }
+    double staticRayWeight() const { return staticWeight_.load(); }
+    double edgeA() const { return edgeA_.load(); }
+    double edgeB() const { return edgeB_.load(); }
+    double halfWidthA() const { return halfWidthA_.load(); }
+    double halfWidthB() const { return halfWidthB_.load(); }
+
+    // The motor-noise sample of the last processPrimary call (0 for a voice without player).
+    double noiseSample() const { return noiseSample_; }
+    // Primary voices own a player; the engine sets its volumes through this. Null otherwise.
+    MotorNoisePlayer* noisePlayer() { return noise_ ? &*noise_ : nullptr; }
+    const MotorNoisePlayer* noisePlayer() const { return noise_ ? &*noise_ : nullptr; }
+
+    // One ray as the geometry rebuild leaves it.
+    struct Ray {
+        double length = 0.0; // m
+        double angle = 0.0;  // turns
+        double width = 0.25; // turns
+        double sign = 1.0;   // +-1
+        // Derived for the per-sample path.
+        double phaseDelay = 0.0; // samples, for the emitted-phase read
+        double warpLow = 0.0;    // pi / (2 w)
+        double warpMid = 0.0;    // pi / (1 - 2 w)
+    };
+
+protected:
+    RotorVoice(int direction, std::optional<MotorNoisePlayer::Kind> noiseKind, int noiseFlag);
+    ~RotorVoice() = default;
+
+    // Pending audio-thread work (bits of pending_).
+    enum Pending : unsigned {
+        PendingFlipReset = 1u << 0,
+        PendingSaturation = 1u << 1,
+        PendingNoiseDistance = 1u << 2,
+        PendingClick = 1u << 3,
+    };
+    void request(unsigned bits) { pending_.fetch_or(bits, std::memory_order_relaxed); }
+    unsigned takePending() {
+        if (pending_.load(std::memory_order_relaxed) == 0) return 0;
+        return pending_.exchange(0, std::memory_order_relaxed);
+    }
+    // The shared half of servicing: noise-player distance and click.
+    void serviceNoise(unsigned bits);
+
+    // Shared setter halves.
+    void setRateCommon(double rate, int factor);
+    void applyAmRadius(double r);
+    // Returns true when the orientation changed (the caller then requests its reset).
+    bool applyFlip(double o);
+
+    // Geometry shared by both voices.
+    struct MicPlacement {
+        double side = 1.0;                     // sigma
+        double p = 0.0, q = 0.0, r = 0.0, w = 0.0; // mouth depth (twice), edges A and B, with side
+        double halfA = 0.0, halfB = 0.0;
+        double mx = 0.0, my = 0.0;
+        double directLength = 0.0, directAngle = 0.0;
+        int visibility = 1;
+    };
+    MicPlacement placeMicrophone() const;
+    Ray makeRay(double x, double y, double sx, double sy, const MicPlacement& mic) const;
+    void buildAttenuationTable();
+    // T of the attenuation scale: the table read at the direct ray's beam-corrected distance.
+    double directAttenuation(const Ray& direct) const;
+
+    double attenuationAt(double position) const {
+        if (!(position > 0.0)) position = 0.0; // NaN reads the first entry
+        return readCubicClamped(position, attTable_.data(), kAttenuationSize - 1);
+    }
+
+    // Audio-thread helpers of the per-sample path.
+    void writeInput(double x, double emittedPhase) {
+        input_[static_cast<std::size_t>(writeIndex_)] = x;
+        input_[static_cast<std::size_t>(writeIndex_ + kRingSize)] = x;
+        phaseRing_[static_cast<std::size_t>(writeIndex_)] = emittedPhase;
+    }
+    // The direction the mouth pointed when the sound now arriving along a ray left it.
+    double emittedPhaseAt(double phaseDelay) const {
+        const int i = static_cast<int>(static_cast<double>(writeIndex_) - phaseDelay);
+        return phaseRing_[static_cast<std::size_t>(i & kRingMask)];
+    }
+    // Delays are limited to the ring (NaN reads the newest sample).
+    double readInput(double delay) const {
+        if (!(delay > 0.0)) delay = 0.0;
+        else if (delay > kMaxDelay) delay = kMaxDelay;
+        return readCubicWrapped(static_cast<double>(writeIndex_) - delay, 0.0, input_.data(),
+                                kRingSize);
+    }
+    bool controlRateSample() const { return (counter_ & controlMask_) == 0; }
+    void advanceRings() {
+        writeIndex_ = (writeIndex_ + 1) & kRingMask;
+        ++counter_;
+    }
+    void clearRings();
+    // Phase delay in samples, limited to the ring.
+    double ringDelay(double metres) const;
+
+    static constexpr double kMaxDelay = kRingSize - 4.0;
+
+    RotorMotion motion_;
+    std::optional<MotorNoisePlayer> noise_;
+    double noiseSample_ = 0.0;
+
+    // Audio-thread state.
+    double rate_ = 44100.0;
+    double samplesPerMetre_ = 44100.0 * rotor::kSecondsPerMetre;
+    std::int32_t controlMask_ = 15;
+    double c005_ = 0.0; // per-sample glide of the reduced taps' coefficients (5 ms)
+    std::int32_t writeIndex_ = 0;
+    std::uint32_t counter_ = 0;
+    double attScale_ = 1.0;
+    std::int32_t visibility_ = 1;
+    double staticCoeff_ = 0.0;     // pow(0.005, cutoff / rate), refreshed at control rate
+    double staticCoeffRatio_ = -1.0; // the ratio staticCoeff_ was computed from
+
+    // Setter-written values.
+    rotor::Relaxed<double> fmRadius_{0.18};
+    rotor::Relaxed<double> amRadius_{0.18};
+    rotor::Relaxed<double> invAmRadius_{1.0 / 0.18};
+    rotor::Relaxed<double> edgeA_{0.43};
+    rotor::Relaxed<double> edgeB_{0.24};
+    rotor::Relaxed<double> halfWidthA_{0.0};
+    rotor::Relaxed<double> halfWidthB_{0.0};
+    rotor::Relaxed<double> distance_{1.0};
+    rotor::Relaxed<double> micAngle_{0.0};
+    rotor::Relaxed<double> orientation_{100.0}; // sentinel: the first flip always applies
+    rotor::Relaxed<double> reflection_{0.5};
+    rotor::Relaxed<double> attenuation_{1.0};
+    rotor::Relaxed<double> attDistance_{1.0};
+    rotor::Relaxed<double> decayExp_{1.0};
+    rotor::Relaxed<double> lpfLow_{200.0};
+    rotor::Relaxed<double> lpfHigh_{20000.0};
+    rotor::Relaxed<double> staticCutoff_{11025.0};
+    rotor::Relaxed<double> staticRatio_{0.25};
+    rotor::Relaxed<double> mechLevel_{0.0};
+    rotor::Relaxed<double> staticWeight_{1.0};
+    rotor::Relaxed<double> reflectionOctaves_{0.3333};
+
+    alignas(64) std::array<double, 2 * kRingSize> input_{};
+    alignas(64) std::array<double, kRingSize> phaseRing_{};
+    std::array<double, kAttenuationSize> attTable_{};
+
+private:
+    std::atomic<unsigned> pending_{0};
+};
+
+} // namespace kestro
