@@ -68,7 +68,7 @@ private:
         double target = 0.0;
     };
 
-    void servicePending();
+    void servicePending(unsigned bits);
     void refreshDerived();
     void applyReflectionLpf(double octaves, double rate);
     void applySplitter(double hz, double rate);

@@ -60,8 +60,10 @@ public:
     void setReflectionLpf(double octaves);
     void setFilterSaturation(double amount);
     void setRayWeight(int slot, double weight); // slots 0..7; others are ignored
+    void setAmplitudeClip(double level);        // lower limit of every ray level
 
     double rayWeight(int slot) const;
+    double amplitudeClip() const { return clip_.load(); }
     int openBackMode() const { return openBack_.load(); }
     double filterSaturation() const { return saturation_.load(); }
     double reflectionLpfCoeff(int k) const; // k = 0..4
@@ -78,14 +80,13 @@ private:
         double c = 0.0;
     };
 
-    void servicePending();
+    void servicePending(unsigned bits);
     void refreshDerived();
     void applyReflectionLpf(double octaves, double rate);
     void setBeam(int k, double beamAngle);
     double tap(int k, double gain, bool control, double fm, double am, double clip);
     double reducedTap(ReducedState& st, const Ray& r, double gain, double fm, double am,
                       double dist);
-    double staticInput(double delay, bool control);
 
     const bool primary_;
 
@@ -99,6 +100,7 @@ private:
     std::array<rotor::Relaxed<double>, 5> reflectionK_{};
     rotor::Relaxed<std::int32_t> openBack_{0};
     rotor::Relaxed<double> saturation_{0.0};
+    rotor::Relaxed<double> clip_{0.0};
 
     double reflectionScale_ = 1.0;
     double outputGain_ = 1.0;

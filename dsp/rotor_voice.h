@@ -16,7 +16,9 @@
 #include "dsp/table_readers.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace kestro {
@@ -132,6 +134,44 @@ protected:
     // Returns true when the orientation changed (the caller then requests its reset).
     bool applyFlip(double o);
 
+    // The beam law: where within its beam (m, -1..1) the microphone sits, and the angle
+    // theta the beam coloration follows. u is the mouth direction relative to the ray, w the
+    // beam half-width, s the ray's direction sign.
+    struct Beam {
+        double m;
+        double theta;
+    };
+    static Beam hornBeam(double u, double w, double s) {
+        if (u <= w) {
+            const double theta = (u - w) / (2.0 * w) * rotor::kPi;
+            return {std::sin(theta) * s, theta * s};
+        }
+        if (u >= 1.0 - w) {
+            const double theta = (u - (1.0 - w)) * rotor::kPi / (2.0 * w);
+            return {-std::sin(theta) * s, theta * s - rotor::kPi};
+        }
+        const double theta = (u - w) / (1.0 - 2.0 * w) * rotor::kPi;
+        return {std::sin(theta) * s, theta * s};
+    }
+    static double wrapUnit(double x) {
+        if (x < 0.0) x += 1.0;
+        else if (x >= 1.0) x -= 1.0;
+        return x;
+    }
+    // Direction of the mouth relative to a ray, for the sound now arriving along it.
+    double rayDirection(const Ray& r) const {
+        return wrapUnit(emittedPhaseAt(r.phaseDelay) - r.angle * r.sign);
+    }
+    // pow(0.005, static cutoff / rate), recomputed only when the ratio changed.
+    double staticCoefficient() {
+        const double ratio = staticRatio_.load();
+        if (ratio != staticCoeffRatio_) {
+            staticCoeffRatio_ = ratio;
+            staticCoeff_ = std::pow(0.005, ratio);
+        }
+        return staticCoeff_;
+    }
+
     // Geometry shared by both voices.
     struct MicPlacement {
         double side = 1.0;                     // sigma
@@ -145,7 +185,7 @@ protected:
     Ray makeRay(double x, double y, double sx, double sy, const MicPlacement& mic) const;
     void buildAttenuationTable();
     // T of the attenuation scale: the table read at the direct ray's beam-corrected distance.
-    double directAttenuation(const Ray& direct) const;
+    double directAttenuation(double directLength, const Ray& direct) const;
 
     double attenuationAt(double position) const {
         if (!(position > 0.0)) position = 0.0; // NaN reads the first entry
@@ -195,7 +235,7 @@ protected:
     double attScale_ = 1.0;
     std::int32_t visibility_ = 1;
     double staticCoeff_ = 0.0;     // pow(0.005, cutoff / rate), refreshed at control rate
-    double staticCoeffRatio_ = -1.0; // the ratio staticCoeff_ was computed from
+    double staticCoeffRatio_ = std::numeric_limits<double>::quiet_NaN(); // its source
 
     // Setter-written values.
     rotor::Relaxed<double> fmRadius_{0.18};

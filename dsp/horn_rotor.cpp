@@ -1,0 +1,496 @@
+#include "dsp/horn_rotor.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestro {
+
+using rotor::flush;
+
+namespace {
+
+struct FilterSetting {
+    double frequency, q, gainDb;
+};
+
+// Beam coloration by the angle at which the sound leaves the mouth, every 10 degrees.
+// Rows 19..36 mirror rows 17..0, so the table is symmetric about the back of the horn.
+constexpr FilterSetting kBeamHalf[19] = {
+    {2200, 1.4, 7},    {2170, 1.32, 5},   {2050, 1.15, -3}, {2000, 1.2, -8},  {2000, 1.3, -12},
+    {1930, 1.6, -15},  {1850, 2, -18},    {1780, 3.6, -22}, {1730, 5.9, -28}, {1670, 3.2, -24},
+    {1620, 1.37, -18}, {1480, 1.22, -16}, {1360, 1, -14.5}, {1320, 0.9, -14}, {1300, 0.8, -14.2},
+    {1500, 1, -15},    {1630, 1.28, -16}, {1680, 1.9, -17}, {1700, 2.35, -19},
+};
+
+constexpr auto kBeam36 = [] {
+    std::array<FilterSetting, 37> t{};
+    for (int k = 0; k <= 18; ++k) t[static_cast<std::size_t>(k)] = kBeamHalf[k];
+    for (int k = 1; k <= 18; ++k) t[static_cast<std::size_t>(18 + k)] = kBeamHalf[18 - k];
+    return t;
+}();
+
+// Treble of the beam, every 20 degrees (6 kHz, Q 0.7 on every row).
+constexpr double kBeam18Gain[19] = {6,  2,   -7, -9, -12, -10, -9, -8, -6, -2,
+                                    -6, -8, -9, -10, -12, -9, -7, 2,  6};
+constexpr double kBeam18Frequency = 6000.0;
+constexpr double kBeam18Q = 0.7;
+
+// Body resonances of the horn and driver, heard on the direct sound.
+constexpr FilterSetting kCascadeA[HornRotor::kCascade] = {
+    {6690, 1.3, -5},  {1150, 12, -7},   {775, 20, -11},   {5950, 30, -25},  {3540, 40, -15},
+    {390, 40, -15},   {1180, 40, -12},  {850, 40, -12},   {1740, 40, -8},   {2800, 30, -15},
+    {2020, 40, -19},  {2690, 40, -13},  {3880, 40, -20},  {794, 40, -8},    {1590, 40, 8},
+    {1020, 1.41, -6}, {4800, 40, -16},  {2940, 40, -24},  {3320, 40, -13},  {3430, 1.41, -7.6},
+    {4110, 40, -15},  {4000, 40, -12},  {1030, 8, -6},    {2670, 5, 7},     {3150, 30, -14},
+    {2580, 40, -17},  {5140, 10, -12},  {2330, 30, -10},
+};
+
+// The reflected sound's voicing; the last three are configured but left off.
+constexpr FilterSetting kCascadeB[HornRotor::kSecondaryCascade] = {
+    {780, 5, -12}, {384, 10, -12}, {3860, 10, -12}, {4500, 10, -20},
+    {5770, 5, -15}, {780, 5, -12}, {384, 10, -12}, {3860, 10, -12},
+};
+constexpr int kCascadeBEnabled = 5;
+
+constexpr double kBias = 0.03125;
+constexpr double kReflectionScaleOpenBack = 0.5011872336272722; // -6 dB
+constexpr double kMaxZDelay = HornRotor::kRayRingSize - 8;
+
+// Reads a beam table of `steps` intervals at `position` (row index taken modulo steps).
+struct RowPosition {
+    int row;
+    double frac;
+};
+inline RowPosition rowAt(double position, int steps) {
+    if (!(position >= 0.0)) position = 0.0; // NaN or below: the first row
+    if (position > steps) position = steps;
+    const int i = static_cast<int>(position);
+    return {i % steps, position - i};
+}
+
+} // namespace
+
+HornRotor::HornRotor(int cascadeFlag, int noiseFlag)
+    : RotorVoice(-1,
+                 cascadeFlag != 0 ? std::optional<MotorNoisePlayer::Kind>(MotorNoisePlayer::Kind::Horn)
+                                  : std::nullopt,
+                 noiseFlag),
+      primary_(cascadeFlag != 0) {
+    for (BiquadFilter& f : cascade_) f.init(44100.0, BiquadFilter::Peaking, 1000.0, 1.0, 0.0);
+    const int configured = primary_ ? kCascade : kSecondaryCascade;
+    for (int i = 0; i < configured; ++i) {
+        BiquadFilter& f = cascade_[static_cast<std::size_t>(i)];
+        const FilterSetting& s = primary_ ? kCascadeA[i] : kCascadeB[i];
+        f.setSaturation(0.0);
+        f.setBias(kBias);
+        f.setQ(s.q);
+        f.setGain(s.gainDb);
+        f.setFrequency(s.frequency);
+        f.setEnabled(primary_ || i < kCascadeBEnabled);
+    }
+    // Both beam filters colour the sound; they start facing the microphone.
+    for (BiquadFilter& f : beam1_) {
+        f.init(44100.0, BiquadFilter::Peaking, 1000.0, 1.0, 0.0);
+        f.setEnabled(true);
+        f.setAll(kBeamHalf[0].frequency, kBeamHalf[0].q, kBeamHalf[0].gainDb);
+    }
+    for (BiquadFilter& f : beam2_) {
+        f.init(44100.0, BiquadFilter::Peaking, 1000.0, 1.0, 0.0);
+        f.setEnabled(true);
+        f.setAll(kBeam18Frequency, kBeam18Q, kBeam18Gain[0]);
+    }
+    for (auto& w : weights_) w.store(1.0);
+    setReflectionLpf(0.3333);
+    setFlip(0.0);
+    setSampleRate(44100.0, 1);
+    servicePending(takePending());
+    rebuildGeometry();
+}
+
+// ---- setters -------------------------------------------------------------------------
+
+void HornRotor::setFlip(double orientation) {
+    if (applyFlip(orientation)) request(PendingFlipReset);
+}
+
+void HornRotor::setOpenBackMode(int mode) { openBack_.store(mode); }
+
+void HornRotor::applyReflectionLpf(double octaves, double rate) {
+    for (int k = 0; k < 5; ++k)
+        reflectionK_[static_cast<std::size_t>(k)].store(
+            flush(std::exp(-rotor::kTwoPi * 20000.0 * std::pow(2.0, -k * octaves) / rate)));
+}
+
+void HornRotor::setReflectionLpf(double octaves) {
+    if (!std::isfinite(octaves)) return;
+    reflectionOctaves_.store(octaves);
+    applyReflectionLpf(octaves, motion_.sampleRate());
+}
+
+void HornRotor::setFilterSaturation(double amount) {
+    // The amount belongs to the engine's voicing chains; the voice only makes sure its own
+    // cascade never saturates.
+    if (!std::isfinite(amount)) return;
+    saturation_.store(amount);
+    request(PendingSaturation);
+}
+
+void HornRotor::setAmplitudeClip(double level) {
+    if (std::isfinite(level)) clip_.store(level);
+}
+
+void HornRotor::setRayWeight(int slot, double weight) {
+    if (slot < 0 || slot >= kRayWeights || !std::isfinite(weight)) return;
+    weights_[static_cast<std::size_t>(slot)].store(weight);
+}
+
+double HornRotor::rayWeight(int slot) const {
+    return slot >= 0 && slot < kRayWeights ? weights_[static_cast<std::size_t>(slot)].load() : 0.0;
+}
+
+double HornRotor::reflectionLpfCoeff(int k) const {
+    return reflectionK_[static_cast<std::size_t>(std::clamp(k, 0, 4))].load();
+}
+
+const RotorVoice::Ray& HornRotor::ray(int k) const {
+    return rays_[static_cast<std::size_t>(std::clamp(k, 0, kRays - 1))];
+}
+
+const BiquadFilter& HornRotor::cascadeFilter(int i) const {
+    return cascade_[static_cast<std::size_t>(std::clamp(i, 0, kCascade - 1))];
+}
+
+const BiquadFilter& HornRotor::beamFilter(int ray, int which) const {
+    const auto k = static_cast<std::size_t>(std::clamp(ray, 0, kBeamRays - 1));
+    return which == 0 ? beam1_[k] : beam2_[k];
+}
+
+// ---- audio-thread tasks ----------------------------------------------------------------
+
+void HornRotor::servicePending(unsigned bits) {
+    if (bits == 0) return;
+    if (bits & PendingFlipReset) {
+        reset();
+        prepareFilters();
+    }
+    if (bits & PendingSaturation) {
+        const int n = primary_ ? kCascade : kSecondaryCascade;
+        for (int i = 0; i < n; ++i) cascade_[static_cast<std::size_t>(i)].setSaturation(0.0);
+    }
+    serviceNoise(bits);
+}
+
+void HornRotor::setSampleRate(double rate, int factor) {
+    setRateCommon(rate, factor);
+    applyReflectionLpf(reflectionOctaves_.load(), rate_);
+    // The two z-axis copies: the floor and ceiling reflections a little later than the
+    // direct sound.
+    const double zMetres[2] = {0.07, 0.135};
+    for (int i = 0; i < 2; ++i) {
+        const double z = std::min(rate_ / rotor::kSpeedOfSound * zMetres[i], kMaxZDelay);
+        const double whole = std::floor(z);
+        const double frac = z - whole;
+        zDelay_[static_cast<std::size_t>(i)] = z;
+        // Position index - z lies between index - whole - 1 and index - whole.
+        zOffset_[static_cast<std::size_t>(i)] =
+            static_cast<std::int32_t>(whole) + (frac > 0.0 ? 1 : 0);
+        zFraction_[static_cast<std::size_t>(i)] = frac > 0.0 ? 1.0 - frac : 0.0;
+    }
+    refreshDerived();
+}
+
+void HornRotor::refreshDerived() {
+    for (Ray& r : rays_)
+        r.phaseDelay = std::min(ringDelay(r.length), static_cast<double>(kRingSize - 1));
+    staticDelay_ = rays_[0].length * samplesPerMetre_;
+}
+
+void HornRotor::rebuildGeometry() {
+    servicePending(takePending());
+    const MicPlacement mic = placeMicrophone();
+    visibility_ = mic.visibility;
+    const double P = mic.p, Q = mic.q, R = mic.r, W = mic.w;
+
+    reflectionScale_ = 1.0;
+    if (mic.visibility == 1 && openBack_.load() != 0 && orientation_.load() * mic.side < 0.0)
+        reflectionScale_ = kReflectionScaleOpenBack;
+
+    // Image sources of the mouth in the cabinet walls: position and sign pair per ray.
+    struct Image {
+        double x, y, sx, sy;
+    };
+    Image img[12] = {
+        {0.0, 0.0, 1, 1},
+        {0.0, 2 * Q, 1, -1},
+        {2 * W, 2 * Q, -1, -1},
+        {-2 * R, 2 * Q, -1, -1},
+        {2 * R + 2 * W, 2 * Q, 1, -1},
+        {-2 * R - 2 * W, 2 * Q, 1, -1},
+        {2 * W, 0.0, -1, 1},
+        {-2 * R, 0.0, -1, 1},
+        {}, {}, {}, {},
+    };
+    const double y4 = 4 * Q + 2 * P;
+    const double y6 = 6 * Q + 4 * P;
+    switch (mic.visibility) {
+    case 0:
+        img[8] = {6 * W, 0.0, -1, -1};
+        img[9] = {4 * W + 2 * R, y4, -1, -1};
+        img[10] = {4 * R + 6 * W, 0.0, -1, -1};
+        img[11] = {4 * R + 6 * W, y6, -1, -1};
+        break;
+    case 1:
+        img[8] = {0.0, y4, 1, -1};
+        img[9] = {4 * W + 2 * R, y4, -1, -1};
+        img[10] = {-4 * R - 2 * W, y4, 1, -1};
+        img[11] = {0.0, y6, 1, -1};
+        break;
+    default:
+        img[8] = {-6 * R, 0.0, -1, 1};
+        img[9] = {-4 * R - 2 * W, y4, -1, -1};
+        img[10] = {-4 * R - 2 * W, 0.0, -1, 1};
+        img[11] = {-6 * R - 4 * W, y6, -1, -1};
+        break;
+    }
+    if (primary_) {
+        for (int k = 0; k < kBeamRays; ++k) {
+            const Image& m = img[k];
+            rays_[static_cast<std::size_t>(k)] = makeRay(m.x, m.y, m.sx, m.sy, mic);
+        }
+    } else {
+        for (int k : {0, 1, 6, 7}) {
+            const Image& m = img[k];
+            rays_[static_cast<std::size_t>(k)] = makeRay(m.x, m.y, m.sx, m.sy, mic);
+        }
+    }
+    rays_[kStaticRay] = rays_[0];
+
+    buildAttenuationTable();
+    const double t = directAttenuation(mic.directLength, rays_[0]);
+    double scale = primary_ ? std::pow(1.0 / t, 0.7) : 1.0 / t;
+    if (!std::isfinite(scale)) scale = 1.0; // only a degenerate table gets here
+    attScale_ = scale;
+
+    if (primary_) {
+        const double d = distance_.load();
+        outputGain_ = (1.3 - 0.5 * std::pow((d - 0.35) * 0.6060606060606061 + 0.1, 0.75)) *
+                      0.97723722095;
+    }
+    refreshDerived();
+}
+
+void HornRotor::reset() {
+    clearRings();
+    smooth_.fill(0.0);
+    staticY_ = 0.0;
+    reduced_ = {};
+    for (auto& row : rayRing_) row.fill(0.0);
+    rayIndex_ = 0;
+    for (BiquadFilter& f : cascade_) f.setInstant(true);
+    for (BiquadFilter& f : beam1_) f.setInstant(true);
+    for (BiquadFilter& f : beam2_) f.setInstant(true);
+}
+
+void HornRotor::prepareFilters() {
+    const int saturated = primary_ ? kCascade : kSecondaryCascade;
+    for (int i = 0; i < kCascade; ++i) {
+        BiquadFilter& f = cascade_[static_cast<std::size_t>(i)];
+        if (i < saturated) f.setSaturation(0.0);
+        f.setSampleRate(rate_);
+        f.setInstant(false);
+    }
+    for (BiquadFilter& f : beam1_) {
+        f.setSampleRate(rate_);
+        f.setAll(kBeamHalf[0].frequency, kBeamHalf[0].q, kBeamHalf[0].gainDb);
+        f.setInstant(false);
+    }
+    for (BiquadFilter& f : beam2_) {
+        f.setSampleRate(rate_);
+        f.setAll(kBeam18Frequency, kBeam18Q, kBeam18Gain[0]);
+        f.setInstant(false);
+        f.setEnabled(true);
+    }
+}
+
+// ---- per sample ----------------------------------------------------------------------
+
+void HornRotor::setBeam(int k, double beamAngle) {
+    const double back = 1.0 - beamAngle;
+    const RowPosition a = rowAt(back * 36.0, 36);
+    const FilterSetting& r0 = kBeam36[static_cast<std::size_t>(a.row)];
+    const FilterSetting& r1 = kBeam36[static_cast<std::size_t>(a.row + 1)];
+    beam1_[static_cast<std::size_t>(k)].setAll(r0.frequency + (r1.frequency - r0.frequency) * a.frac,
+                                               r0.q + (r1.q - r0.q) * a.frac,
+                                               r0.gainDb + (r1.gainDb - r0.gainDb) * a.frac);
+    const RowPosition b = rowAt(back * 18.0, 18);
+    const double g0 = kBeam18Gain[b.row];
+    const double g1 = kBeam18Gain[b.row + 1];
+    beam2_[static_cast<std::size_t>(k)].setAll(kBeam18Frequency, kBeam18Q, g0 + (g1 - g0) * b.frac);
+}
+
+[[gnu::always_inline]] inline double HornRotor::tap(int k, double gain, bool control, double fm,
+                                                    double am, double clip) {
+    const Ray& r = rays_[static_cast<std::size_t>(k)];
+    const Beam beam = hornBeam(rayDirection(r), r.width, r.sign);
+    const double delay = (r.length + beam.m * fm) * samplesPerMetre_;
+    double level = attenuationAt((beam.m * am + r.length - 0.3 + am) * 100.0) * attScale_;
+    if (level < clip) level = clip;
+    const double d = readInput(delay);
+    if (control) setBeam(k, wrapUnit(beam.theta / rotor::kTwoPi + 0.25));
+    const auto i = static_cast<std::size_t>(k);
+    return beam2_[i].processGliding(beam1_[i].processGliding(d)) * level * gain;
+}
+
+double HornRotor::processPrimary(double x) {
+    servicePending(takePending());
+    const double emitted = motion_.step();
+    writeInput(x, emitted);
+    const bool control = controlRateSample();
+
+    const double fm = fmRadius_.load();
+    const double am = amRadius_.load();
+    const double clip = clip_.load();
+    const double r = reflection_.load();
+    const double rs = reflectionScale_;
+    const double w0 = weights_[0].load(), w1 = weights_[1].load(), w2 = weights_[2].load(),
+                 w3 = weights_[3].load(), w4 = weights_[4].load(), w5 = weights_[5].load(),
+                 w6 = weights_[6].load(), w7 = weights_[7].load();
+    const double k0 = reflectionK_[0].load(), k1 = reflectionK_[1].load(),
+                 k2 = reflectionK_[2].load(), k3 = reflectionK_[3].load(),
+                 k4 = reflectionK_[4].load();
+    const double r2 = r * r;
+    const double r3 = r2 * r;
+    const double r4 = r3 * r;
+    const double r5 = r4 * r;
+
+    alignas(64) double out[kSlots] = {};
+    auto smoothed = [this, &out](int k, double v, double coeff) {
+        double& y = smooth_[static_cast<std::size_t>(k)];
+        y = flush((y - v) * coeff + v);
+        out[k] = y;
+    };
+
+    // Direct sound, unsmoothed.
+    out[0] = tap(0, 1.0, control, fm, am, clip) * w0;
+    // Sound from the open back: which image the microphone sees depends on its side.
+    const int back = visibility_ == 0 ? 6 : (visibility_ == 2 ? 7 : -1);
+    if (back >= 0) smoothed(back, tap(back, r, control, fm, am, clip) * w1, k0);
+    // Wall reflections, losing treble with every bounce.
+    smoothed(1, tap(1, r * rs, control, fm, am, clip) * w1, k0);
+    smoothed(2, tap(2, r2 * rs, control, fm, am, clip) * w2, k1);
+    smoothed(3, tap(3, r2 * rs, control, fm, am, clip) * w3, k1);
+    smoothed(4, tap(4, r3 * rs, control, fm, am, clip) * w4, k2);
+    smoothed(5, tap(5, r3 * rs, control, fm, am, clip) * w5, k2);
+    smoothed(8, tap(8, r4, control, fm, am, clip) * w6, k3);
+    smoothed(9, tap(9, r4, control, fm, am, clip) * w6, k3);
+    smoothed(10, tap(10, r5, control, fm, am, clip) * w6, k4);
+    smoothed(11, tap(11, r5, control, fm, am, clip) * w6, k4);
+
+    // Static ray: the part of the sound that does not rotate, along the direct path.
+    {
+        double level = attenuationAt((rays_[0].length - 0.3 + am) * 100.0) * attScale_;
+        if (level < clip) level = clip;
+        const double d = readInput(staticDelay_);
+        if (control) staticCoefficient();
+        staticY_ = flush((staticY_ - d) * staticCoeff_ + d);
+        out[kStaticRay] = staticY_ * staticWeight_.load() * level;
+        if (noise_) {
+            noise_->setInputs(level * mechLevel_.load(), micAngle_.load(), motion_.speed());
+            noiseSample_ = noise_->process();
+        }
+    }
+
+    // Ray outputs into their rings; the z-axis copies read them a little later.
+    auto& row = rayRing_[static_cast<std::size_t>(rayIndex_)];
+    for (int k = 0; k < kSlots; ++k) row[static_cast<std::size_t>(k)] = out[k];
+    double sum = 0.0;
+    for (int k = 0; k < kRays; ++k) sum += out[k];
+
+    double zSum[2];
+    for (int z = 0; z < 2; ++z) {
+        const auto i0 = static_cast<std::size_t>((rayIndex_ - zOffset_[static_cast<std::size_t>(z)]) &
+                                                 kRayRingMask);
+        const auto i1 = (i0 + 1) & static_cast<std::size_t>(kRayRingMask);
+        const double f = zFraction_[static_cast<std::size_t>(z)];
+        const auto& a = rayRing_[i0];
+        const auto& b = rayRing_[i1];
+        alignas(64) double lerp[kSlots];
+        for (std::size_t k = 0; k < kSlots; ++k) lerp[k] = a[k] + (b[k] - a[k]) * f;
+        double s = 0.0;
+        for (int k = 0; k < kRays; ++k) s += lerp[k];
+        zSum[z] = s;
+    }
+    double y = sum + (zSum[0] + zSum[1]) * w7 * r2;
+
+    for (BiquadFilter& f : cascade_) y = f.process(y);
+    y *= outputGain_;
+
+    rayIndex_ = (rayIndex_ + 1) & kRayRingMask;
+    advanceRings();
+    return y;
+}
+
+double HornRotor::reducedTap(ReducedState& st, const Ray& r, double gain, double fm, double am,
+                             double dist) {
+    // The direction-dependent low-pass of the reduced taps glides towards a target formed as
+    // pow(0.005, F) of the table's corner frequency F (550 to 1100) itself, not F / rate.
+    // That is 0 for every direction, so these taps pass their delayed samples unfiltered:
+    // the behaviour the reflected sound was voiced with, kept on purpose. The drum's reduced
+    // tap uses F / rate and does filter.
+    constexpr double target = 0.0;
+    st.c = flush(st.c + (target - st.c) * c005_);
+    const Beam beam = hornBeam(rayDirection(r), r.width, r.sign);
+    const double delay = (beam.m * fm + r.length - dist + 2.0 * fm) * samplesPerMetre_;
+    const double level = attenuationAt((beam.m * am + r.length - 0.3 + am) * 100.0) * attScale_;
+    const double d = readInput(delay);
+    st.y = flush((st.y - d) * st.c + d);
+    return st.y * level * gain;
+}
+
+double HornRotor::processSecondary(double x) {
+    servicePending(takePending());
+    const double emitted = motion_.step();
+    writeInput(x, emitted);
+    const bool control = controlRateSample();
+
+    const double fm = fmRadius_.load();
+    const double am = amRadius_.load();
+    const double dist = distance_.load();
+    const double clip = clip_.load();
+    const double r = reflection_.load();
+    const double w0 = weights_[0].load(), w1 = weights_[1].load();
+    const double k0 = reflectionK_[0].load();
+
+    double sum = reducedTap(reduced_[0], rays_[0], 1.0, fm, am, dist) * w0;
+    const int back = visibility_ == 0 ? 6 : (visibility_ == 2 ? 7 : -1);
+    if (back >= 0) {
+        const double v = reducedTap(reduced_[1], rays_[static_cast<std::size_t>(back)], r, fm, am,
+                                    dist) *
+                         w1;
+        double& y = smooth_[static_cast<std::size_t>(back)];
+        y = flush((y - v) * k0 + v);
+        sum += y;
+    }
+    {
+        const double v = reducedTap(reduced_[2], rays_[1], r, fm, am, dist) * w1;
+        double& y = smooth_[1];
+        y = flush((y - v) * k0 + v);
+        sum += y;
+    }
+    {
+        const double L0 = rays_[0].length;
+        double level = attenuationAt((L0 - 0.3 + am) * 100.0) * attScale_;
+        if (level < clip) level = clip;
+        const double d = readInput((L0 - (dist - fm)) * samplesPerMetre_);
+        if (control) staticCoefficient();
+        staticY_ = flush((staticY_ - d) * staticCoeff_ + d);
+        sum += staticY_ * staticWeight_.load() * level;
+    }
+
+    double y = sum;
+    for (int i = 0; i < kSecondaryCascade; ++i) y = cascade_[static_cast<std::size_t>(i)].process(y);
+    advanceRings();
+    return y;
+}
+
+} // namespace kestro
