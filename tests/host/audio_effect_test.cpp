@@ -254,17 +254,6 @@ TEST(AudioEffectBase, KeepsOnlyUsableRatesAndBlockSizes)
     EXPECT_EQ(effect.getBlockSize(), 256);
 }
 
-TEST(AudioEffectBase, HostProgramSelectionStaysInRange)
-{
-    ProbeEffect effect(nullptr); // four programs
-    AEffect* e = effect.getAeffect();
-    e->dispatcher(e, effSetProgram, 0, 3, nullptr, 0.0f);
-    EXPECT_EQ(e->dispatcher(e, effGetProgram, 0, 0, nullptr, 0.0f), 3);
-    e->dispatcher(e, effSetProgram, 0, 4, nullptr, 0.0f);
-    e->dispatcher(e, effSetProgram, 0, -1, nullptr, 0.0f);
-    EXPECT_EQ(e->dispatcher(e, effGetProgram, 0, 0, nullptr, 0.0f), 3);
-}
-
 TEST(AudioEffectBase, DescriptorForwardersSurviveAMissingObject)
 {
     // A host that calls through a descriptor whose object is gone must not crash us here.
