@@ -24,12 +24,17 @@ public:
     // 1 for horn voice 2).
     MotorNoisePlayer(Kind kind, int flag);
 
-    // Called every sample by the rotor. A speed that is not finite counts as stopped, so a
-    // fault upstream can neither poison the filters nor the playback phases.
+    // Called every sample by the rotor. Speeds are limited to half a turn per sample (beyond
+    // that a rotation means nothing) and NaN counts as stopped, so a fault upstream can
+    // poison neither the filters nor the playback phases.
     void setInputs(double level, double micAngle, double speed) {
         level_ = level;
         micAngle_ = micAngle;
-        speed_ = std::isfinite(speed) ? speed : 0.0;
+        if (speed >= -kMaxSpeed && speed <= kMaxSpeed) {
+            speed_ = speed;
+        } else {
+            speed_ = speed > kMaxSpeed ? kMaxSpeed : (speed < -kMaxSpeed ? -kMaxSpeed : 0.0);
+        }
     }
 
     // Distances at or below 0.01 m (and NaN) are taken as 0.01 m: the level law has a pole at 0.
@@ -70,6 +75,8 @@ public:
     const BiquadFilter& fastHighShelf() const { return fastHighShelf_; }
 
 private:
+    static constexpr double kMaxSpeed = 0.5; // turns per sample
+
     void updateWeights();
     void updateDrumFilters(double x);
 
