@@ -36,14 +36,22 @@ public:
     double outputGain() const { return outputGain_; }
 
     // One model step: writes the room sends and returns the two reflection sums.
+    // Left and right taps are interleaved so the two summing chains overlap; each side
+    // still adds its taps in order.
     void processReflections(double left, double right, double& erL, double& erR) {
         const std::int32_t w = writePos_;
         double* const lineL = lineL_.data();
         double* const lineR = lineR_.data();
         lineL[w] = left;
         lineR[w] = right;
-        erL = flush(sumTaps(lineL, w, 0) * outputGain_);
-        erR = flush(sumTaps(lineR, w, kTapsPerSide) * outputGain_);
+        double sumL = 0.0;
+        double sumR = 0.0;
+        for (int k = 0; k < kTapsPerSide; ++k) {
+            sumL += tap(lineL, w, idx(k));
+            sumR += tap(lineR, w, idx(k + kTapsPerSide));
+        }
+        erL = flush(sumL * outputGain_);
+        erR = flush(sumR * outputGain_);
         writePos_ = (w + 1) & kLineMask;
     }
 
@@ -64,17 +72,12 @@ private:
     static bool valid(int tap) { return tap >= 0 && tap < kTaps; }
     static std::size_t idx(int tap) { return static_cast<std::size_t>(tap); }
 
-    double sumTaps(const double* line, std::int32_t w, int first) {
-        double sum = 0.0;
-        for (int k = first; k < first + kTapsPerSide; ++k) {
-            const std::size_t i = idx(k);
-            const std::int32_t p = (w - delay_[i]) & kLineMask;
-            const double f = fraction_[i];
-            const double v = ((1.0 - f) * line[p] + f * line[(p + 1) & kLineMask]) * gain_[i];
-            state_[i] = flush((state_[i] - v) * coefficient_[i] + v);
-            sum += state_[i];
-        }
-        return sum;
+    double tap(const double* line, std::int32_t w, std::size_t i) {
+        const std::int32_t p = (w - delay_[i]) & kLineMask;
+        const double f = fraction_[i];
+        const double v = ((1.0 - f) * line[p] + f * line[(p + 1) & kLineMask]) * gain_[i];
+        state_[i] = flush((state_[i] - v) * coefficient_[i] + v);
+        return state_[i];
     }
 
     std::vector<double> lineL_;
