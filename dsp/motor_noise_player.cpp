@@ -3,6 +3,7 @@
 #include "dsp/table_readers.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kestro {
 

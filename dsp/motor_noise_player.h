@@ -10,7 +10,6 @@
 #include "dsp/biquad_filter.h"
 #include "dsp/tables/motor_noise_tables.h"
 
-#include <cmath>
 #include <limits>
 
 namespace kestro {

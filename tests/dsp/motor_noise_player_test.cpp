@@ -168,26 +168,18 @@ TEST(MotorNoisePlayer, MicrophoneAngleIsAPlaceOnTheTurn) {
     }
 }
 
-TEST(MotorNoisePlayer, ConfigurationsDifferAsDesigned) {
+TEST(MotorNoisePlayer, FlagAndKindSelectTheirOwnNoiseAndDistanceLaw) {
     MotorNoisePlayer horn0(Kind::Horn, 0), horn1(Kind::Horn, 1), drum0(Kind::Drum, 0), drum1(Kind::Drum, 1);
     EXPECT_NE(horn0.slowTable().data, horn1.slowTable().data);
     EXPECT_NE(drum0.slowTable().data, drum1.slowTable().data);
-    EXPECT_EQ(horn0.slowTable().length, 63884);
-    EXPECT_EQ(drum0.slowTable().length, 270144);
-    EXPECT_EQ(horn0.fastTable().length, 219418);
-    EXPECT_EQ(drum0.fastTable().length, 627298);
     EXPECT_NE(horn0.fastPhaseOffset(), horn1.fastPhaseOffset());
     EXPECT_NE(drum0.fastPhaseOffset(), drum1.fastPhaseOffset());
-
-    // Distance: level pow(0.3 / d, e) and the band-pass widening with distance.
     horn0.setDistance(1.2);
     drum0.setDistance(1.2);
     EXPECT_NEAR(horn0.distanceLevel(), std::pow(0.25, 0.25), 1e-12);
     EXPECT_NEAR(drum0.distanceLevel(), std::pow(0.25, 0.1), 1e-12);
     EXPECT_NEAR(horn0.bandPass().q(), 0.35, 1e-12);
     EXPECT_NEAR(drum0.bandPass().q(), 0.149, 1e-12);
-    EXPECT_EQ(horn0.bandPass().frequency(), 1100.0);
-    EXPECT_EQ(drum0.bandPass().frequency(), 1000.0);
 }
 
 TEST(MotorNoisePlayer, DrumFiltersFollowTheSpeedBetweenTheThresholds) {
