@@ -49,6 +49,32 @@ bool CPresetSystemEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* 
     return true;
 }
 
+void CPresetSystemEffect::storeInAllPrograms(VstInt32 index, float value)
+{
+    if (index < 0 || index >= kProgramParameterCount)
+        return;
+    for (ProgramRecord& program : programs)
+        std::atomic_ref<float>(program.values[index]).store(value, std::memory_order_relaxed);
+}
+
+void CPresetSystemEffect::selectProgram(VstInt32 index)
+{
+    if (index < 0 || index >= kProgramCount)
+        return;
+    applyingProgram.store(true, std::memory_order_relaxed);
+    curProgram = 0;
+    currentProgramIndex.store(index, std::memory_order_relaxed);
+    for (VstInt32 i = 0; i < kProgramParameterCount; ++i) {
+        const float v = std::atomic_ref<float>(programAt(index).values[i]).load(std::memory_order_relaxed);
+        if (v >= 0.0f && v <= 1.0f)
+            setParameter(i, v);
+    }
+    updateDisplay();
+    beginEdit(0);
+    endEdit(0);
+    applyingProgram.store(false, std::memory_order_relaxed);
+}
+
 VstInt32 CPresetSystemEffect::getCurrentProgramIndex()
 {
     return currentProgramIndex.load(std::memory_order_relaxed);

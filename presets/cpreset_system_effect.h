@@ -29,17 +29,27 @@ public:
 
     // Own operations, following the VST slots.
     virtual VstInt32 getCurrentProgramIndex();
+    // Makes slot `index` current and pushes its 36 values through setParameter with the
+    // applying-program flag set, so the pushed values are not written back into the table.
+    // Values outside 0..1 (or NaN) are skipped and keep the previous value. An index
+    // outside 0..31 changes nothing.
+    virtual void selectProgram(VstInt32 index);
+
+    bool isApplyingProgram() const { return applyingProgram.load(std::memory_order_relaxed); }
 
 protected:
     const ProgramRecord& programAt(VstInt32 slot) const { return programs[static_cast<std::size_t>(slot)]; }
     ProgramRecord& programAt(VstInt32 slot) { return programs[static_cast<std::size_t>(slot)]; }
     ProgramRecord& currentProgramRecord() { return programAt(getCurrentProgramIndex()); }
+    // Global parameters hold one value in every program, so changing program never moves them.
+    void storeInAllPrograms(VstInt32 index, float value);
 
     // One contiguous, zero-filled block so bank images can be built from it directly. Values
     // may be written from the audio thread (host automation), so single values are accessed
     // through std::atomic_ref where threads can meet.
     std::array<ProgramRecord, kProgramCount> programs{};
     std::atomic<VstInt32> currentProgramIndex{0};
+    std::atomic<bool> applyingProgram{false};
 };
 
 } // namespace kestro
