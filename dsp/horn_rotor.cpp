@@ -341,7 +341,7 @@ void HornRotor::setBeam(int k, double beamAngle) {
     return beam2_[i].processGliding(beam1_[i].processGliding(d)) * level * gain;
 }
 
-double HornRotor::processPrimary(double x) {
+[[gnu::flatten]] double HornRotor::processPrimary(double x) {
     servicePending(takePending());
     const double emitted = motion_.step();
     writeInput(x, emitted);
@@ -447,7 +447,7 @@ double HornRotor::reducedTap(ReducedState& st, const Ray& r, double gain, double
     return st.y * level * gain;
 }
 
-double HornRotor::processSecondary(double x) {
+[[gnu::flatten]] double HornRotor::processSecondary(double x) {
     servicePending(takePending());
     const double emitted = motion_.step();
     writeInput(x, emitted);
