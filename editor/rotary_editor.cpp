@@ -2,7 +2,7 @@
 
 namespace kestro {
 
-RotaryEditor::RotaryEditor(AudioEffect* owner) : AEffEditor(owner) {}
+RotaryEditor::RotaryEditor(AudioEffect* owner) : CPresetSystemEditor(owner) {}
 
 bool RotaryEditor::getRect(ERect** rect)
 {

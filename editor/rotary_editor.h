@@ -2,11 +2,11 @@
 // The plug-in window. It always has its fixed size, so hosts can size their frame before
 // opening; the window itself is built by the editor proper.
 
-#include "host/aeffeditor.h"
+#include "editor/cpreset_system_editor.h"
 
 namespace kestro {
 
-class RotaryEditor : public AEffEditor {
+class RotaryEditor : public CPresetSystemEditor {
 public:
     static constexpr VstInt16 kWidth = 401;
     static constexpr VstInt16 kHeight = 570;

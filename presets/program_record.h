@@ -2,13 +2,16 @@
 // One program of the store, laid out exactly as banks, presets and chunks carry it, so the
 // table can be written and read as bytes without conversion.
 
+#include "params/factory_programs.h"
+
+#include <array>
 #include <cstddef>
 
 namespace kestro {
 
-constexpr int kProgramCount = 32;
-constexpr int kProgramParameterCount = 36; // the host parameters a program stores
-constexpr std::size_t kProgramNameSize = 24;
+// The name field size comes from the factory programs so both layouts stay one layout.
+constexpr int kProgramCount = kNumPrograms;
+constexpr int kProgramParameterCount = kNumHostParameters; // the host parameters a program stores
 constexpr std::size_t kProgramNameMaxChars = kProgramNameSize - 1;
 
 struct ProgramRecord {
@@ -18,6 +21,10 @@ struct ProgramRecord {
 
 static_assert(sizeof(ProgramRecord) == 168, "program records are stored byte for byte");
 static_assert(offsetof(ProgramRecord, values) == 24);
+static_assert(sizeof(ProgramRecord) == sizeof(ProgramData), "factory programs copy straight into records");
+
+using ProgramTable = std::array<ProgramRecord, kProgramCount>;
+static_assert(sizeof(ProgramTable) == kProgramCount * sizeof(ProgramRecord), "one contiguous block");
 
 // Writes a name the way every writer of a program name must: a short text fills a
 // zero-filled field, a long one is cut to 23 characters and a terminating zero, so no stale
