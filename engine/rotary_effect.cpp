@@ -1,44 +1,57 @@
-// Signal path and parameter handling of the effect. For now the cabinet is not modelled:
-// audio passes straight through with the channel selection the full engine uses, and
-// parameters are only stored, so the host layer can be exercised end to end.
+// Construction and destruction of the effect: every component and buffer is made here, once,
+// so that nothing on the audio thread ever allocates.
 
 #include "engine/rotary_effect.h"
 
+#include "engine/factory_source.h"
+#include "params/parameter_table.h"
+
 #include <cmath>
-#include <cstdio>
 
 namespace kestro {
 
 namespace {
 
-template <typename Sample>
-void passThrough(Sample* in0, Sample* in1, Sample* out0, Sample* out1, VstInt32 sampleFrames)
+constexpr double kFilterBias = 0.03125;
+
+struct FixedSetting {
+    int type;
+    double frequency;
+    double q;
+    double gainDb;
+    bool enabled;
+};
+
+// In series on the horn feed ahead of the primary horn voices: the horn driver's own
+// colouration, which the rotor voices do not model.
+constexpr FixedSetting kHornVoicing[12] = {
+    {BiquadFilter::Peaking, 5500, 5.0, -18, true},  {BiquadFilter::Peaking, 4550, 5.0, -17, true},
+    {BiquadFilter::Peaking, 5000, 0.88, 12, true},  {BiquadFilter::Peaking, 6500, 1.6, 10, true},
+    {BiquadFilter::Peaking, 782, 5.0, -4.5, true},  {BiquadFilter::Peaking, 1050, 5.0, -3.8, true},
+    {BiquadFilter::Peaking, 7330, 20, -12, true},   {BiquadFilter::Peaking, 6670, 20, -10, true},
+    {BiquadFilter::Peaking, 8580, 20, -15, true},   {BiquadFilter::Peaking, 2400, 1.3, -3, true},
+    {BiquadFilter::LowPass, 2000, 1.0, 0, true},    {BiquadFilter::HighPass, 2000, 0.7, 0, true},
+};
+
+// The reflected horn sound; the second half is configured but passes the signal unchanged.
+constexpr FixedSetting kReflectionVoicing[8] = {
+    {BiquadFilter::Peaking, 2940, 11, -10, true},  {BiquadFilter::Peaking, 3360, 10, -9, true},
+    {BiquadFilter::HighPass, 180, 0.35, 0, true},  {BiquadFilter::Peaking, 1150, 11, -9, true},
+    {BiquadFilter::Peaking, 2940, 11, -10, false}, {BiquadFilter::Peaking, 3360, 10, -9, false},
+    {BiquadFilter::HighPass, 100, 0.35, 0, false}, {BiquadFilter::Peaking, 1150, 11, -9, false},
+};
+
+void configure(BiquadFilter& f, int type, double frequency, double q, double gainDb, bool enabled = true)
 {
-    // out1 first: with a mono output both point at one buffer and the left signal wins.
-    for (VstInt32 i = 0; i < sampleFrames; ++i) {
-        const Sample left = in0[i];
-        const Sample right = in1[i];
-        out1[i] = right;
-        out0[i] = left;
-    }
+    f.setType(type);
+    f.setAll(frequency, q, gainDb);
+    f.setBias(kFilterBias);
+    f.setEnabled(enabled);
 }
 
-template <typename Sample>
-void processBlock(RotaryEffect& effect, bool stereoIn, bool stereoOut, Sample** inputs, Sample** outputs,
-                  VstInt32 sampleFrames)
+void configure(BiquadFilter& f, const FixedSetting& s)
 {
-    if (inputs == nullptr || outputs == nullptr || inputs[0] == nullptr || outputs[0] == nullptr ||
-        sampleFrames <= 0)
-        return;
-    Sample* in0 = inputs[0];
-    Sample* in1 = in0;
-    if (effect.isInputConnected(1) && inputs[1] != nullptr && stereoIn && inputs[1] != inputs[0])
-        in1 = inputs[1];
-    Sample* out0 = outputs[0];
-    Sample* out1 = out0;
-    if (effect.isOutputConnected(1) && outputs[1] != nullptr && stereoOut && outputs[1] != outputs[0])
-        out1 = outputs[1];
-    passThrough(in0, in1, out0, out1, sampleFrames);
+    configure(f, s.type, s.frequency, s.q, s.gainDb, s.enabled);
 }
 
 } // namespace
@@ -46,7 +59,37 @@ void processBlock(RotaryEffect& effect, bool stereoIn, bool stereoOut, Sample** 
 RotaryEffect::RotaryEffect(audioMasterCallback hostCallback)
     : CPresetSystemEffect(hostCallback, kHostProgramCount, kHostParameterCount)
 {
+    for (std::atomic<double>& t : smoothTarget)
+        t.store(0.0, std::memory_order_relaxed);
+    createComponents();
+    applyFixedFilterSettings();
     setUpHostInterface();
+
+    const double rate = static_cast<double>(getSampleRate());
+    hostRate = rate < 22050.0 ? 22050.0 : rate;
+    hostRateReciprocal = 1.0 / hostRate;
+    hostNyquist = 0.5 * hostRate;
+    cpuMode.store(0, std::memory_order_relaxed);
+    modelRateValue = hostRate;
+    modelRateReciprocal = hostRateReciprocal;
+    modelRateSeen.store(modelRateValue, std::memory_order_relaxed);
+    factor = 1;
+    factorMask = 0;
+    factorGain = 1.0;
+    kernel = nullptr;
+    lineWrite &= kLineMask;
+
+    for (int i = 0; i < 4; ++i)
+        parameters[static_cast<std::size_t>(kFirstSpare + i)].store(kSpareInitialValues[static_cast<std::size_t>(i)],
+                                                                    std::memory_order_relaxed);
+    applyDefaults();
+    initFactoryPrograms();
+    selectProgram(0);
+
+    runConstructionTasks();
+    suspend();
+    resume();
+    suspend();
 }
 
 RotaryEffect::~RotaryEffect()
@@ -54,60 +97,79 @@ RotaryEffect::~RotaryEffect()
     releaseEditor();
 }
 
-void RotaryEffect::suspend() {}
-
-void RotaryEffect::resume() {}
-
-void RotaryEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
+void RotaryEffect::createComponents()
 {
-    processBlock(*this, stereoInput.load(std::memory_order_relaxed), stereoOutput.load(std::memory_order_relaxed),
-                 inputs, outputs, sampleFrames);
+    auto makeFilter = [] {
+        auto f = std::make_unique<BiquadFilter>();
+        f->init(44100.0, BiquadFilter::Peaking, 1000.0, 1.0, 0.0);
+        return f;
+    };
+    for (auto& f : toneFilters)
+        f = makeFilter();
+    for (auto& f : hornPostFilters)
+        f = makeFilter();
+    for (auto& f : antiImaging)
+        f = makeFilter();
+    drumFeedFilter = makeFilter();
+    cabinetFilter = makeFilter();
+    for (auto& f : colourFilters)
+        f = makeFilter();
+    hornVoicing = std::make_unique<std::array<BiquadFilter, 12>>();
+    for (BiquadFilter& f : *hornVoicing)
+        f.init(44100.0, BiquadFilter::Peaking, 1000.0, 1.0, 0.0);
+    reflectionVoicing = std::make_unique<std::array<BiquadFilter, 8>>();
+    for (BiquadFilter& f : *reflectionVoicing)
+        f.init(44100.0, BiquadFilter::Peaking, 1000.0, 1.0, 0.0);
+
+    hornPrimary[0] = std::make_unique<HornRotor>(1, 0);
+    hornPrimary[1] = std::make_unique<HornRotor>(1, 1);
+    hornSecondary = std::make_unique<HornRotor>(0);
+    drumPrimary = std::make_unique<DrumRotor>(true);
+    drumSecondary = std::make_unique<DrumRotor>(false);
+
+    drumLine.assign(kLineLength, 0.0);
+    hornLine.assign(kLineLength, 0.0);
+    cabinetLine.assign(kLineLength, 0.0);
+    reflections = std::make_unique<EarlyReflections>();
 }
 
-void RotaryEffect::processDoubleReplacing(double** inputs, double** outputs, VstInt32 sampleFrames)
+void RotaryEffect::applyFixedFilterSettings()
 {
-    processBlock(*this, stereoInput.load(std::memory_order_relaxed), stereoOutput.load(std::memory_order_relaxed),
-                 inputs, outputs, sampleFrames);
+    configure(*toneFilters[0], BiquadFilter::Peaking, 2000.0, 1.0, 0.0);
+    configure(*toneFilters[1], BiquadFilter::Peaking, 500.0, 1.0, 0.0);
+    configure(*toneFilters[2], BiquadFilter::Peaking, 4500.0, 0.35, 0.0);
+    configure(*toneFilters[3], BiquadFilter::Peaking, 80.0, 1.0, 0.0);
+    for (auto& f : hornPostFilters)
+        configure(*f, BiquadFilter::HighPass, 20.0, 0.5, 0.0);
+    for (auto& f : antiImaging)
+        configure(*f, BiquadFilter::LowPass, 20000.0, 0.707, 0.0);
+    configure(*drumFeedFilter, BiquadFilter::LowShelf, 250.0, 0.5, 6.0);
+    configure(*cabinetFilter, BiquadFilter::BandPass, 70.0, 9.0, 0.0);
+    configure(*colourFilters[0], BiquadFilter::Peaking, 1500.0, 0.5, 0.0);
+    configure(*colourFilters[1], BiquadFilter::LowShelf, 350.0, 0.6, 0.0);
+    configure(*colourFilters[2], BiquadFilter::Peaking, 1500.0, 0.5, 0.0);
+    configure(*colourFilters[3], BiquadFilter::LowShelf, 350.0, 0.6, 0.0);
+    for (std::size_t i = 0; i < hornVoicing->size(); ++i)
+        configure((*hornVoicing)[i], kHornVoicing[i]);
+    for (std::size_t i = 0; i < reflectionVoicing->size(); ++i)
+        configure((*reflectionVoicing)[i], kReflectionVoicing[i]);
 }
 
-void RotaryEffect::setParameter(VstInt32 index, float value)
+void RotaryEffect::initFactoryPrograms()
 {
-    if (index < 0 || index >= kParameterCount || !std::isfinite(value))
-        return;
-    parameters[static_cast<std::size_t>(index)].store(value, std::memory_order_relaxed);
-    CPresetSystemEffect::setParameter(index, value);
+    for (VstInt32 slot = 0; slot < kProgramCount; ++slot) {
+        ProgramRecord& program = programAt(slot);
+        applyProgramName(program.name, factoryProgramName(slot));
+        const float* values = factoryProgramValues(slot);
+        for (int i = 0; i < kProgramParameterCount; ++i)
+            std::atomic_ref<float>(program.values[i]).store(values[i], std::memory_order_relaxed);
+    }
 }
 
-float RotaryEffect::getParameter(VstInt32 index)
+void RotaryEffect::applyDefaults()
 {
-    if (index < 0 || index >= kParameterCount)
-        return 0.0f;
-    return parameters[static_cast<std::size_t>(index)].load(std::memory_order_relaxed);
-}
-
-void RotaryEffect::getParameterLabel(VstInt32, char* label)
-{
-    *label = '\0';
-}
-
-void RotaryEffect::getParameterDisplay(VstInt32 index, char* text)
-{
-    std::snprintf(text, kVstMaxParamStrLen, "%.2f", static_cast<double>(getParameter(index)));
-}
-
-void RotaryEffect::getParameterName(VstInt32 index, char* text)
-{
-    std::snprintf(text, kVstMaxParamStrLen, "Par %d", static_cast<int>(index));
-}
-
-bool RotaryEffect::getParameterProperties(VstInt32, VstParameterProperties*)
-{
-    return true;
-}
-
-VstInt32 RotaryEffect::processEvents(VstEvents* events)
-{
-    return events == nullptr ? -1 : 1;
+    for (const ParameterDefault& d : kConstructionDefaults)
+        setParameter(d.index, d.value);
 }
 
 } // namespace kestro

@@ -1,0 +1,595 @@
+// The one place where a normalized parameter value becomes engine values: gains, times,
+// frequencies, distances, switches, and the requests the engine carries out behind its
+// fade. Runs on whatever thread calls it; it only stores atomics, calls the rotor voices'
+// thread-safe setters and raises requests.
+
+#include "engine/rotary_effect.h"
+
+#include "params/parameter_table.h"
+#include "params/value_laws.h"
+#include "params/voicing_tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace kestro {
+
+namespace {
+
+constexpr double kDrumSampleGain = 7.96214341106; // +18.02 dB
+
+} // namespace
+
+void RotaryEffect::storeValue(VstInt32 index, float v)
+{
+    if (hasValueSlot(index))
+        parameters[static_cast<std::size_t>(index)].store(v, std::memory_order_relaxed);
+}
+
+void RotaryEffect::tellEditor(VstInt32, float)
+{
+    // The editor's controls follow through its own parameter hook once it has one.
+}
+
+void RotaryEffect::applyMechLevels()
+{
+    const double send = mechSend.load(std::memory_order_relaxed);
+    hornPrimary[0]->setMechLevel(2.0 * send);
+    hornPrimary[1]->setMechLevel(2.0 * send);
+    drumPrimary->setMechLevel(drumSampleFactor.load(std::memory_order_relaxed) * send * 2.0);
+}
+
+void RotaryEffect::applyLever(float v)
+{
+    parameters[kLever].store(v, std::memory_order_relaxed);
+    if (v != lastLever.load(std::memory_order_relaxed)) {
+        const double x = 1.0 - static_cast<double>(v);
+        forAllVoices([x](RotorVoice& voice) { voice.setLever(x); });
+        lastLever.store(v, std::memory_order_relaxed);
+    }
+    // Moving the lever releases the brake, and the host records that it did.
+    if (positionOf(parameters[kStop].load(std::memory_order_relaxed), 1) != 0)
+        setParameterAutomated(kStop, 0.0f);
+    storeInAllPrograms(kLever, v);
+}
+
+void RotaryEffect::applyStop(float v)
+{
+    lastLever.store(parameters[kLever].load(std::memory_order_relaxed), std::memory_order_relaxed);
+    parameters[kStop].store(v, std::memory_order_relaxed);
+    const double brake = static_cast<double>(static_cast<float>(positionOf(v, 1)));
+    forAllVoices([brake](RotorVoice& voice) { voice.setStop(brake); });
+    storeInAllPrograms(kStop, v);
+}
+
+void RotaryEffect::applyHornDistance(float v)
+{
+    parameters[kHornDistance].store(v, std::memory_order_relaxed);
+    const float d = distanceCurve(v);
+    if (d == hornDistance.load(std::memory_order_relaxed))
+        return;
+    setParameter(119, hornAmplitudeClipForDistance(v));
+    hornDistance.store(d, std::memory_order_relaxed);
+    const double offset = mic2DistanceOffset(parameters[41].load(std::memory_order_relaxed));
+    hornPrimary[0]->setDistance(d);
+    hornPrimary[1]->setDistance(std::max(0.3, (1.0 + offset) * static_cast<double>(d)));
+    raiseRebuild(TaskHorn1 | TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+    setParameter(71, v);
+}
+
+void RotaryEffect::setParameter(VstInt32 index, float v)
+{
+    // A NaN or infinity would end up as a coefficient or an index deep in the engine; it is
+    // not a value any control can mean, so it changes nothing at all.
+    if (!std::isfinite(v))
+        return;
+
+    storeValue(index, v);
+
+    switch (index) {
+    case kBypass:
+        bypassTarget.store(static_cast<double>(positionOf(v, 1)), std::memory_order_relaxed);
+        storeInAllPrograms(index, v);
+        break;
+    case kCpuMode: {
+        const int mode = positionOf(v, 1);
+        cpuMode.store(mode, std::memory_order_relaxed);
+        if (mode != lastCpuMode.exchange(mode, std::memory_order_relaxed))
+            raiseRebuild(TaskFullRebuild);
+        storeInAllPrograms(index, v);
+        break;
+    }
+    case kLever:
+        applyLever(v);
+        break;
+    case kSpeed:
+        storeInAllPrograms(index, v);
+        break;
+    case kStop:
+        applyStop(v);
+        break;
+    case kMech: {
+        const double level = static_cast<double>(levelCurve(v));
+        mechSend.store(0.25 * level, std::memory_order_relaxed);
+        applyMechLevels();
+        break;
+    }
+    case kBottom:
+        bassGainDb.store(toneGainDb(v), std::memory_order_relaxed);
+        toneRequest.store(true, std::memory_order_relaxed);
+        break;
+    case kLoMid: {
+        const float gain = toneGainDb(v);
+        lowMidGainDb.store(gain, std::memory_order_relaxed);
+        lowMidShape.store(gain <= 0.0f ? 1.0 : 0.7, std::memory_order_relaxed);
+        toneRequest.store(true, std::memory_order_relaxed);
+        break;
+    }
+    case kPresence: {
+        const float gain = toneGainDb(v);
+        presenceGainDb.store(gain, std::memory_order_relaxed);
+        presenceShape.store(gain <= 0.0f ? 1.0 : 0.7, std::memory_order_relaxed);
+        toneRequest.store(true, std::memory_order_relaxed);
+        break;
+    }
+    case kTop:
+        trebleGainDb.store(toneGainDb(v), std::memory_order_relaxed);
+        toneRequest.store(true, std::memory_order_relaxed);
+        break;
+    case kSetup: {
+        const int setup = positionOf(v, 5);
+        if (setup != lastSetup.exchange(setup, std::memory_order_relaxed))
+            raiseRebuild(TaskMicSetup | TaskGeometry);
+        break;
+    }
+    case kInput:
+        setTarget(SmInputGain, inputGain(v));
+        break;
+    case kType:
+        driveType.store(positionOf(v, 2), std::memory_order_relaxed);
+        break;
+    case kDrive:
+        driveTarget.store(driveGain(v), std::memory_order_relaxed);
+        break;
+    case kSize: {
+        const int size = positionOf(v, 4) + 1;
+        if (size != lastSize.exchange(size, std::memory_order_relaxed) && size >= 1 &&
+            size <= static_cast<int>(kSizeTable.size())) {
+            const RoomSizeRow& row = kSizeTable[static_cast<std::size_t>(size - 1)];
+            setParameterAutomated(99, row.roomSize);
+            setParameterAutomated(100, row.virtualRoomSize);
+        }
+        break;
+    }
+    case kColor: {
+        const double c = static_cast<double>(v);
+        colorTiltA.store(12.0 * c - 3.0, std::memory_order_relaxed);
+        colorTiltB.store(-12.0 * c, std::memory_order_relaxed);
+        toneRequest.store(true, std::memory_order_relaxed);
+        break;
+    }
+    case kAmount:
+        setTarget(SmReflectionGain, amountGain(v));
+        noiseSend.store(static_cast<double>(amountDrive(v)), std::memory_order_relaxed);
+        break;
+    case kHornSlowSpeed: {
+        const double hz = rotorSpeedHz(v);
+        forHornVoices([hz](HornRotor& h) { h.setSlowSpeed(hz); });
+        break;
+    }
+    case kHornFastSpeed: {
+        const double hz = rotorSpeedHz(v);
+        forHornVoices([hz](HornRotor& h) { h.setFastSpeed(hz); });
+        break;
+    }
+    case kHornAccel: {
+        const double t = timeCurve(v);
+        forHornVoices([t](HornRotor& h) { h.setAccelTime(t); });
+        break;
+    }
+    case kHornDecel: {
+        const double t = timeCurve(v);
+        forHornVoices([t](HornRotor& h) { h.setDecelTime(t); });
+        break;
+    }
+    case kHornDistance:
+        applyHornDistance(v);
+        break;
+    case kHornHighPass: {
+        double hz = limitFrequency(hornHighPassFrequency(v), halfModelRate());
+        double enable = 1.0;
+        if (!(hz > 0.0)) {
+            hz = 20.0;
+            enable = 0.0;
+        }
+        hornHighPassHz.store(hz, std::memory_order_relaxed);
+        setTarget(SmHornPostAmount, enable);
+        postFilterRequest.store(true, std::memory_order_relaxed);
+        break;
+    }
+    case kHornGain:
+        setTarget(SmHornGain, levelCurve(v));
+        break;
+    case kDrumSlowSpeed: {
+        const double hz = rotorSpeedHz(v);
+        forDrumVoices([hz](DrumRotor& d) { d.setSlowSpeed(hz); });
+        break;
+    }
+    case kDrumFastSpeed: {
+        const double hz = rotorSpeedHz(v);
+        forDrumVoices([hz](DrumRotor& d) { d.setFastSpeed(hz); });
+        break;
+    }
+    case kDrumAccel: {
+        const double t = timeCurve(v);
+        forDrumVoices([t](DrumRotor& d) { d.setAccelTime(t); });
+        break;
+    }
+    case kDrumDecel: {
+        const double t = timeCurve(v);
+        forDrumVoices([t](DrumRotor& d) { d.setDecelTime(t); });
+        break;
+    }
+    case kDrumDistance: {
+        const float d = distanceCurve(v);
+        if (d != drumDistance.load(std::memory_order_relaxed)) {
+            drumDistance.store(d, std::memory_order_relaxed);
+            drumPrimary->setDistance(d);
+            raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        }
+        break;
+    }
+    case kDrumLowPass: {
+        double hz = limitFrequency(drumLowPassFrequency(v), halfModelRate());
+        double enable = 1.0;
+        if (!(hz > 0.0)) {
+            enable = 0.0;
+            hz = halfModelRate();
+        }
+        drumLowPassHz.store(hz, std::memory_order_relaxed);
+        setTarget(SmDrumLowPassAmount, enable);
+        postFilterRequest.store(true, std::memory_order_relaxed);
+        break;
+    }
+    case kDrumGain:
+        setTarget(SmDrumGain, levelCurve(v));
+        break;
+    case kMidiChannel:
+        storeInAllPrograms(index, v);
+        break;
+
+    // ---- internal voicing parameters ----
+    case 37:
+        setTarget(SmHornInputGain, static_cast<double>(levelCurve(v)));
+        break;
+    case 38:
+        hornPrimary[0]->setMicAngle(micAngle(v));
+        raiseRebuild(TaskHorn1 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    case 39: {
+        const PanPair p = panPair(v);
+        setTarget(SmPan1Left, p.left);
+        setTarget(SmPan1Right, p.right);
+        break;
+    }
+    case 40:
+        hornPrimary[1]->setMicAngle(micAngle(v));
+        raiseRebuild(TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    case 41: {
+        const double offset = mic2DistanceOffset(v);
+        const double d = static_cast<double>(hornDistance.load(std::memory_order_relaxed));
+        hornPrimary[1]->setDistance(std::max(0.3, (1.0 + offset) * d));
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case 42: {
+        const PanPair p = panPair(v);
+        setTarget(SmPan2Left, p.left);
+        setTarget(SmPan2Right, p.right);
+        break;
+    }
+    case 43:
+        setTarget(SmMic2Gain, levelCurve(v));
+        break;
+    case 44: {
+        const double r = radiusCurve(v);
+        forHornVoices([r](HornRotor& h) { h.setFmRadius(r); });
+        raiseRebuild(TaskGeometry);
+        break;
+    }
+    case 45: {
+        const double a = 2.0 * static_cast<double>(v);
+        forHornVoices([a](HornRotor& h) { h.setAttenuation(a); });
+        break;
+    }
+    case 46: case 47: case 48: case 49: case 50: case 51: case 52: case 56: {
+        const int slot = index == 56 ? 7 : index - 46;
+        const double w = static_cast<double>(v);
+        forHornVoices([slot, w](HornRotor& h) { h.setRayWeight(slot, w); });
+        break;
+    }
+    case 53: {
+        const double hz = frequencyCurve(v);
+        forHornVoices([hz](HornRotor& h) { h.setLpfLow(hz); });
+        break;
+    }
+    case 54: {
+        const double hz = frequencyCurve(v);
+        forHornVoices([hz](HornRotor& h) { h.setLpfHigh(hz); });
+        break;
+    }
+    case 55: {
+        const double r = attenuationCurve(v);
+        forHornVoices([r](HornRotor& h) { h.setReflectionCoeff(r); });
+        break;
+    }
+    case 58: {
+        const double o = orientationOf(v);
+        forHornVoices([o](HornRotor& h) { h.setFlip(o); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case 60: {
+        const double octaves = 2.0 * static_cast<double>(v);
+        forHornVoices([octaves](HornRotor& h) { h.setReflectionLpf(octaves); });
+        break;
+    }
+    case 61:
+        setTarget(SmDrumInputGain, levelCurve(v));
+        break;
+    case 62:
+        drumPrimary->setMicAngle(micAngle(v));
+        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    case 63: {
+        const PanPair p = panPair(v);
+        setTarget(SmDrumPanLeft, p.left);
+        setTarget(SmDrumPanRight, p.right);
+        break;
+    }
+    case 68: {
+        const double r = radiusCurve(v);
+        forDrumVoices([r](DrumRotor& d) { d.setFmRadius(r); });
+        raiseRebuild(TaskGeometry);
+        break;
+    }
+    case 69: {
+        const double a = 2.0 * static_cast<double>(v);
+        forDrumVoices([a](DrumRotor& d) { d.setAttenuation(a); });
+        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
+        break;
+    }
+    case 70: {
+        const double r = attenuationCurve(v);
+        forDrumVoices([r](DrumRotor& d) { d.setReflectionCoeff(r); });
+        break;
+    }
+    case 72: {
+        const int flag = truncateToInt(2.0f * v);
+        forHornVoices([flag](HornRotor& h) { h.setOpenBackMode(flag); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary);
+        break;
+    }
+    case 74:
+        setTarget(SmPostDriveGain, levelCurve(v));
+        break;
+    case 75:
+        setTarget(SmBrToTube, levelCurve(v));
+        break;
+    case 76:
+        setTarget(SmBrToDrum, levelCurve(v));
+        break;
+    case 77:
+        setTarget(SmDrumToTube, levelCurve(v));
+        raiseRebuild(TaskGeometry);
+        break;
+    case 78:
+        setTarget(SmHornToDrum, levelCurve(v));
+        raiseRebuild(TaskGeometry);
+        break;
+    case 79:
+        raiseRebuild(TaskGeometry);
+        break;
+    case 80: {
+        const double o = orientationOf(v);
+        forDrumVoices([o](DrumRotor& d) { d.setFlip(o); });
+        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
+        break;
+    }
+    case 85: case 86: case 113: case 114: {
+        const int slot = index == 85 ? 0 : index == 86 ? 1 : index == 113 ? 2 : 3;
+        const double w = static_cast<double>(v);
+        forDrumVoices([slot, w](DrumRotor& d) { d.setRayWeight(slot, w); });
+        break;
+    }
+    case 87: {
+        const double hz = frequencyCurve(v);
+        forDrumVoices([hz](DrumRotor& d) { d.setLpfLow(hz); });
+        break;
+    }
+    case 88: {
+        const double hz = frequencyCurve(v);
+        forDrumVoices([hz](DrumRotor& d) { d.setLpfHigh(hz); });
+        break;
+    }
+    case 89: {
+        const double octaves = 2.0 * static_cast<double>(v);
+        forDrumVoices([octaves](DrumRotor& d) { d.setReflectionLpf(octaves); });
+        break;
+    }
+    case 90: {
+        const double d = hornAttenuationDistance(v);
+        hornSecondary->setAttenuationDistance(d);
+        hornPrimary[0]->setAttenuationDistance(d);
+        hornPrimary[1]->setAttenuationDistance(d);
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case 91: {
+        const double d = drumAttenuationDistance(v);
+        drumSecondary->setAttenuationDistance(d);
+        drumPrimary->setAttenuationDistance(d);
+        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case 92: {
+        const double w = static_cast<double>(v);
+        forHornVoices([w](HornRotor& h) { h.setStaticRayWeight(w); });
+        break;
+    }
+    case 93: {
+        const double e = decayExponentCurve(v);
+        forHornVoices([e](HornRotor& h) { h.setAttDecayExp(e); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case 94: {
+        const double e = decayExponentCurve(v);
+        forDrumVoices([e](DrumRotor& d) { d.setAttDecayExp(e); });
+        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
+        break;
+    }
+    case 95: {
+        const double w = static_cast<double>(v);
+        forDrumVoices([w](DrumRotor& d) { d.setStaticRayWeight(w); });
+        break;
+    }
+    case 96: {
+        const double r = radiusCurve(v);
+        forHornVoices([r](HornRotor& h) { h.setAmRadius(r); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case 97: {
+        const double r = radiusCurve(v);
+        forDrumVoices([r](DrumRotor& d) { d.setAmRadius(r); });
+        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
+        break;
+    }
+    case 98: {
+        const double s = saturationCurve(v);
+        voicingSaturation.store(s, std::memory_order_relaxed);
+        saturationRequest.store(true, std::memory_order_relaxed);
+        forHornVoices([s](HornRotor& h) { h.setFilterSaturation(s); });
+        break;
+    }
+    case 99:
+        roomSizeValue.store(roomSize(v), std::memory_order_relaxed);
+        raiseRebuild(TaskEarlyReflections);
+        break;
+    case 100:
+        virtualRoomSizeValue.store(virtualRoomSize(v), std::memory_order_relaxed);
+        raiseRebuild(TaskEarlyReflections);
+        break;
+    case 101:
+        roomLrDelayValue.store(roomLrDelay(v), std::memory_order_relaxed);
+        raiseRebuild(TaskEarlyReflections);
+        break;
+    case 102: case 103: case 104: case 105: {
+        static constexpr double kHorn[4] = {5.01187233627, 6.3095734448, 1.99053585276, 0.99763115748};
+        static constexpr double kDrum[4] = {0.70794578438, 1.0, 0.12559432155, 0.06294627058};
+        const std::size_t k = static_cast<std::size_t>(index - 102);
+        const double g = static_cast<double>(levelCurve(v));
+        noiseVolumes[k].store(kHorn[k] * g, std::memory_order_relaxed);
+        noiseVolumes[k + 4].store(kDrum[k] * g, std::memory_order_relaxed);
+        noiseVolumeRequest.store(true, std::memory_order_relaxed);
+        break;
+    }
+    case 106:
+        roomMainCutoff.store(frequencyCurve(v), std::memory_order_relaxed);
+        raiseRebuild(TaskEarlyReflections);
+        break;
+    case 107:
+        // Stored only: the X cutoff takes part in no tap, but it is still a room change.
+        raiseRebuild(TaskEarlyReflections);
+        break;
+    case 110: {
+        const double s = saturationCurve(v);
+        forDrumVoices([s](DrumRotor& d) { d.setFilterSaturation(s); });
+        break;
+    }
+    case 111: {
+        const double hz = frequencyCurve(v);
+        forDrumVoices([hz](DrumRotor& d) { d.setStaticFilterCutoff(hz); });
+        break;
+    }
+    case 112: {
+        const double hz = frequencyCurve(v);
+        forHornVoices([hz](HornRotor& h) { h.setStaticFilterCutoff(hz); });
+        break;
+    }
+    case 115: {
+        const double g = static_cast<double>(levelCurve(v));
+        drumSampleFactor.store(kDrumSampleGain * g, std::memory_order_relaxed);
+        const double send = mechSend.load(std::memory_order_relaxed);
+        hornPrimary[0]->setMechLevel(send);
+        hornPrimary[1]->setMechLevel(send);
+        drumPrimary->setMechLevel(kDrumSampleGain * g * send);
+        break;
+    }
+    case 116:
+        drumPrimary->setSplitterFrequency(splitterFrequency(v));
+        break;
+    case 117:
+        drumPrimary->setStaticLpGain(levelCurve(v));
+        break;
+    case 118:
+        ampOnly.store(positionOf(v, 1), std::memory_order_relaxed);
+        break;
+    case 119: {
+        const double clip = attenuationCurve(v);
+        forHornVoices([clip](HornRotor& h) { h.setAmplitudeClip(clip); });
+        break;
+    }
+    default:
+        break;
+    }
+
+    // Common tail: the current program follows unless a program is being applied, and the
+    // editor's controls follow in any case.
+    if (!isApplyingProgram() && index >= 0 && index < kProgramParameterCount)
+        CPresetSystemEffect::setParameter(index, v);
+    tellEditor(index, v);
+}
+
+float RotaryEffect::getParameter(VstInt32 index)
+{
+    if (!hasValueSlot(index))
+        return 0.0f;
+    return parameters[static_cast<std::size_t>(index)].load(std::memory_order_relaxed);
+}
+
+void RotaryEffect::getParameterLabel(VstInt32 index, char* label)
+{
+    kestro::getParameterLabel(index, getParameter(index), label, halfModelRate());
+}
+
+void RotaryEffect::getParameterDisplay(VstInt32 index, char* text)
+{
+    kestro::getParameterDisplay(index, getParameter(index), text, halfModelRate());
+}
+
+void RotaryEffect::getParameterName(VstInt32 index, char* text)
+{
+    kestro::getParameterName(index, text);
+}
+
+bool RotaryEffect::getParameterProperties(VstInt32 index, VstParameterProperties* properties)
+{
+    if (properties == nullptr)
+        return false;
+    ParameterPropertiesInfo info{};
+    const bool result = kestro::getParameterProperties(index, info);
+    properties->flags = info.flags;
+    properties->stepFloat = info.stepFloat;
+    properties->smallStepFloat = info.smallStepFloat;
+    properties->largeStepFloat = info.largeStepFloat;
+    std::memcpy(properties->label, info.label, sizeof properties->label);
+    properties->label[sizeof properties->label - 1] = '\0';
+    std::memcpy(properties->shortLabel, info.shortLabel, sizeof properties->shortLabel);
+    return result;
+}
+
+} // namespace kestro
