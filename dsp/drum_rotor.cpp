@@ -254,7 +254,7 @@ double DrumRotor::frontEnd(double x) {
     return direction_[i].processGliding(h) * level * gain;
 }
 
-[[gnu::flatten]] double DrumRotor::processPrimary(double x) {
+double DrumRotor::processPrimary(double x) {
     servicePending(takePending());
     frontEnd(x);
     const bool control = controlRateSample();
@@ -321,7 +321,7 @@ double DrumRotor::reducedTap(ReducedState& st, const Ray& r, double gain, bool c
     return st.y * level * gain;
 }
 
-[[gnu::flatten]] double DrumRotor::processSecondary(double x) {
+double DrumRotor::processSecondary(double x) {
     servicePending(takePending());
     frontEnd(x);
     const bool control = controlRateSample();

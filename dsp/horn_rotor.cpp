@@ -341,7 +341,7 @@ void HornRotor::setBeam(int k, double beamAngle) {
     return beam2_[i].processGliding(beam1_[i].processGliding(d)) * level * gain;
 }
 
-[[gnu::flatten]] double HornRotor::processPrimary(double x) {
+double HornRotor::processPrimary(double x) {
     servicePending(takePending());
     const double emitted = motion_.step();
     writeInput(x, emitted);
@@ -364,6 +364,7 @@ void HornRotor::setBeam(int k, double beamAngle) {
     const double r5 = r4 * r;
 
     alignas(64) double out[kSlots] = {};
+    double noiseLevel = 0.0;
     auto smoothed = [this, &out](int k, double v, double coeff) {
         double& y = smooth_[static_cast<std::size_t>(k)];
         y = flush((y - v) * coeff + v);
@@ -394,10 +395,7 @@ void HornRotor::setBeam(int k, double beamAngle) {
         if (control) staticCoefficient();
         staticY_ = flush((staticY_ - d) * staticCoeff_ + d);
         out[kStaticRay] = staticY_ * staticWeight_.load() * level;
-        if (noise_) {
-            noise_->setInputs(level * mechLevel_.load(), micAngle_.load(), motion_.speed());
-            noiseSample_ = noise_->process();
-        }
+        noiseLevel = level * mechLevel_.load();
     }
 
     // Ray outputs into their rings; the z-axis copies read them a little later.
@@ -425,6 +423,13 @@ void HornRotor::setBeam(int k, double beamAngle) {
     for (BiquadFilter& f : cascade_) y = f.process(y);
     y *= outputGain_;
 
+    // Independent of the cascade above, so placed here the motor noise runs while the
+    // cascade's long dependency chain is still in flight.
+    if (noise_) {
+        noise_->setInputs(noiseLevel, micAngle_.load(), motion_.speed());
+        noiseSample_ = noise_->process();
+    }
+
     rayIndex_ = (rayIndex_ + 1) & kRayRingMask;
     advanceRings();
     return y;
@@ -447,7 +452,7 @@ double HornRotor::reducedTap(ReducedState& st, const Ray& r, double gain, double
     return st.y * level * gain;
 }
 
-[[gnu::flatten]] double HornRotor::processSecondary(double x) {
+double HornRotor::processSecondary(double x) {
     servicePending(takePending());
     const double emitted = motion_.step();
     writeInput(x, emitted);
