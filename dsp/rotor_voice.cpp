@@ -136,8 +136,38 @@ bool RotorVoice::applyFlip(double o) {
     return true;
 }
 
+void RotorVoice::setSlowVolume(double v) {
+    if (!std::isfinite(v)) return;
+    slowVolume_.store(v);
+    if (noise_) request(PendingVolumes);
+}
+
+void RotorVoice::setFastVolume(double v) {
+    if (!std::isfinite(v)) return;
+    fastVolume_.store(v);
+    if (noise_) request(PendingVolumes);
+}
+
+void RotorVoice::setAccelVolume(double v) {
+    if (!std::isfinite(v)) return;
+    accelVolume_.store(v);
+    if (noise_) request(PendingVolumes);
+}
+
+void RotorVoice::setDecelVolume(double v) {
+    if (!std::isfinite(v)) return;
+    decelVolume_.store(v);
+    if (noise_) request(PendingVolumes);
+}
+
 void RotorVoice::serviceNoise(unsigned bits) {
     if (!noise_) return;
+    if (bits & PendingVolumes) {
+        noise_->setSlowVolume(slowVolume_.load());
+        noise_->setFastVolume(fastVolume_.load());
+        noise_->setAccelVolume(accelVolume_.load());
+        noise_->setDecelVolume(decelVolume_.load()); // before a click takes its level
+    }
     if (bits & PendingNoiseDistance) noise_->setDistance(distance_.load());
     if (bits & PendingClick) noise_->triggerClick();
 }

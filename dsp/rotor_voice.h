@@ -91,9 +91,17 @@ public:
     double halfWidthA() const { return halfWidthA_.load(); }
     double halfWidthB() const { return halfWidthB_.load(); }
 
+    // Volumes of the motor-noise recordings (voices without a player ignore them). Taken over
+    // by the player at the audio thread's next processing call.
+    void setSlowVolume(double v);
+    void setFastVolume(double v);
+    void setAccelVolume(double v);
+    void setDecelVolume(double v);
+
     // The motor-noise sample of the last processPrimary call (0 for a voice without player).
     double noiseSample() const { return noiseSample_; }
-    // Primary voices own a player; the engine sets its volumes through this. Null otherwise.
+    // The player of a primary voice (null otherwise), for the audio thread and for inspection;
+    // other threads use the volume setters above.
     MotorNoisePlayer* noisePlayer() { return noise_ ? &*noise_ : nullptr; }
     const MotorNoisePlayer* noisePlayer() const { return noise_ ? &*noise_ : nullptr; }
 
@@ -119,6 +127,7 @@ protected:
         PendingSaturation = 1u << 1,
         PendingNoiseDistance = 1u << 2,
         PendingClick = 1u << 3,
+        PendingVolumes = 1u << 4,
     };
     void request(unsigned bits) { pending_.fetch_or(bits, std::memory_order_relaxed); }
     unsigned takePending() {
@@ -259,6 +268,10 @@ protected:
     rotor::Relaxed<double> mechLevel_{0.0};
     rotor::Relaxed<double> staticWeight_{1.0};
     rotor::Relaxed<double> reflectionOctaves_{0.3333};
+    rotor::Relaxed<double> slowVolume_{1.0};
+    rotor::Relaxed<double> fastVolume_{1.0};
+    rotor::Relaxed<double> accelVolume_{1.0};
+    rotor::Relaxed<double> decelVolume_{1.0};
 
     alignas(64) std::array<double, 2 * kRingSize> input_{};
     alignas(64) std::array<double, kRingSize> phaseRing_{};

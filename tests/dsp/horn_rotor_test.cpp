@@ -146,11 +146,10 @@ TEST(HornMotion, RiseTimeLawForAccelerationAndBraking) {
 TEST(HornMotion, ClicksWhenLeavingTheStopAndWhenBraking) {
     HornRotor h(1, 0);
     h.setMechLevel(1.0);
-    auto* noise = h.noisePlayer();
-    ASSERT_NE(noise, nullptr);
-    noise->setSlowVolume(0.0); // only the click can be heard
-    noise->setFastVolume(0.0);
-    noise->setDecelVolume(1.0);
+    ASSERT_NE(h.noisePlayer(), nullptr);
+    h.setSlowVolume(0.0); // only the click can be heard
+    h.setFastVolume(0.0);
+    h.setDecelVolume(0.0); // ...and first not even that
     h.setSlowSpeed(0.0);
     h.setFastSpeed(0.0);
     auto noiseEnergy = [&] {
@@ -164,7 +163,11 @@ TEST(HornMotion, ClicksWhenLeavingTheStopAndWhenBraking) {
     // Silence is the band-pass tail of an earlier click dying away, far below hearing.
     constexpr double kSilent = 1e-20, kClick = 1e-9;
     h.setLever(1.0); // the first lever call starts nothing
-    EXPECT_LT(noiseEnergy(), kSilent);
+    h.setStop(1.0);
+    h.setStop(0.0);
+    EXPECT_LT(noiseEnergy(), kSilent) << "clicks at the deceleration volume, here 0";
+
+    h.setDecelVolume(1.0);
     h.setStop(1.0);
     EXPECT_GT(noiseEnergy(), kClick) << "braking a turning rotor clicks";
     h.setStop(1.0);
