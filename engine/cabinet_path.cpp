@@ -107,6 +107,10 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
         if (fadeMode != 0)
             fadeLevel = flush(fadeLevel + (fadeGoal - fadeLevel) * fadeCoefficient);
         bypassMix = flush(bypassMix + (bypassGoal - bypassMix) * fadeCoefficient);
+        // At rest the mix is exactly its target, so a bypassed effect passes the input
+        // bit for bit instead of creeping toward it forever.
+        if (std::fabs(bypassGoal - bypassMix) < 1e-12)
+            bypassMix = bypassGoal;
 
         // 1. Glides. Once a whole sample leaves every value where it was, the glide has
         // reached its fixed point and skipping it changes nothing until a target moves.

@@ -149,9 +149,14 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
     case kType:
         driveType.store(positionOf(v, 2), std::memory_order_relaxed);
         break;
-    case kDrive:
-        driveTarget.store(driveGain(v), std::memory_order_relaxed);
+    case kDrive: {
+        // The drive stage divides by the gain; values far outside the knob's range (only a
+        // normalized value beyond -2.5..3.5 gets there) are held at +-120 dB.
+        const double g = driveGain(v);
+        if (!std::isnan(g))
+            driveTarget.store(std::clamp(g, 1e-6, 1e6), std::memory_order_relaxed);
         break;
+    }
     case kSize: {
         const int size = positionOf(v, 4) + 1;
         if (size != lastSize.exchange(size, std::memory_order_relaxed) && size >= 1 &&
@@ -261,7 +266,9 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
 
     // ---- internal voicing parameters ----
     case 37:
-        setTarget(SmHornInputGain, static_cast<double>(levelCurve(v)));
+        // The horn voices and their voicing chain take away about 36 dB that the drum path
+        // does not; the feed makes it up so the two rotors meet at a natural balance.
+        setTarget(SmHornInputGain, 64.0 * static_cast<double>(levelCurve(v)));
         break;
     case 38:
         hornPrimary[0]->setMicAngle(micAngle(v));

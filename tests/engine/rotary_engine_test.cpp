@@ -1,0 +1,363 @@
+// The engine's inner workings, on a RotaryEffect built directly: model-rate choice, the fade
+// machine, bypass timing, amp-only mode, clicks during rebuilds, and whether it sounds like
+// the cabinet it models (rotation rates in the output, acceleration time).
+
+#include "dsp/biquad_filter.h"
+#include "engine/rotary_effect.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace kestro {
+namespace {
+
+VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+class Engine {
+public:
+    explicit Engine(float rate = 44100.0f, int block = 512)
+        : fx(std::make_unique<RotaryEffect>(quietHost)), block_(block), in_(2, std::vector<float>(block)),
+          out_(2, std::vector<float>(block))
+    {
+        fx->setSampleRate(rate);
+        fx->setBlockSize(block);
+        rate_ = rate;
+    }
+
+    void start()
+    {
+        fx->resume();
+    }
+
+    // Renders frames of a tone (sum of sines) into `left`; returns the samples of out0.
+    std::vector<float> run(long frames, const std::vector<double>& freqs, double amp = 0.2, int blockSize = 0)
+    {
+        const int b = blockSize > 0 ? blockSize : block_;
+        for (auto& v : in_)
+            v.resize(std::max(v.size(), static_cast<std::size_t>(b)));
+        for (auto& v : out_)
+            v.resize(std::max(v.size(), static_cast<std::size_t>(b)));
+        std::vector<float> left;
+        left.reserve(static_cast<std::size_t>(frames));
+        long done = 0;
+        while (done < frames) {
+            const int n = static_cast<int>(std::min<long>(b, frames - done));
+            for (int i = 0; i < n; ++i) {
+                double s = 0.0;
+                for (double f : freqs)
+                    s += amp * std::sin(2.0 * M_PI * f * static_cast<double>(position_) / rate_);
+                ++position_;
+                in_[0][static_cast<std::size_t>(i)] = static_cast<float>(s);
+                in_[1][static_cast<std::size_t>(i)] = static_cast<float>(s);
+            }
+            float* ins[2] = {in_[0].data(), in_[1].data()};
+            float* outs[2] = {out_[0].data(), out_[1].data()};
+            fx->processReplacing(ins, outs, n);
+            left.insert(left.end(), out_[0].begin(), out_[0].begin() + n);
+            lastRight.assign(out_[1].begin(), out_[1].begin() + n);
+            lastLeft.assign(out_[0].begin(), out_[0].begin() + n);
+            done += n;
+        }
+        return left;
+    }
+
+    // Processes until the rebuild fade is back at rest (or gives up).
+    bool settle(const std::vector<double>& freqs = {330.0})
+    {
+        for (int i = 0; i < 400; ++i) {
+            run(block_, freqs);
+            if (fx->currentFadeState() == RotaryEffect::Running && fx->pendingTasks() == 0)
+                return true;
+        }
+        return false;
+    }
+
+    std::unique_ptr<RotaryEffect> fx;
+    std::vector<float> lastLeft;
+    std::vector<float> lastRight;
+
+private:
+    int block_;
+    double rate_ = 44100.0;
+    long position_ = 0;
+    std::vector<std::vector<float>> in_;
+    std::vector<std::vector<float>> out_;
+};
+
+TEST(RotaryEngine, ModelRateFollowsHostRateAndCpuMode)
+{
+    struct Case {
+        float rate;
+        int economyN;
+        int qualityN;
+    };
+    const Case cases[] = {{44100.0f, 2, 1}, {48000.0f, 2, 1}, {96000.0f, 4, 2}, {192000.0f, 8, 4}};
+    for (int mode = 0; mode < 2; ++mode) {
+        Engine e;
+        e.fx->setParameter(1, static_cast<float>(mode));
+        for (const Case& c : cases) {
+            e.fx->suspend();
+            e.fx->setSampleRate(c.rate);
+            e.start();
+            ASSERT_TRUE(e.settle());
+            const int n = mode == 0 ? c.economyN : c.qualityN;
+            EXPECT_EQ(e.fx->resamplingFactor(), n) << c.rate << " mode " << mode;
+            EXPECT_DOUBLE_EQ(e.fx->modelRate(), static_cast<double>(c.rate) / n);
+        }
+        // 200 kHz keeps the factor chosen last; the model runs at the rate it is really fed.
+        e.fx->suspend();
+        e.fx->setSampleRate(200000.0f);
+        e.start();
+        ASSERT_TRUE(e.settle());
+        const int kept = mode == 0 ? 8 : 4;
+        EXPECT_EQ(e.fx->resamplingFactor(), kept);
+        EXPECT_DOUBLE_EQ(e.fx->modelRate(), 200000.0 / kept);
+    }
+}
+
+TEST(RotaryEngine, BypassGlidesWithTwentyMillisecondsAndNotAcrossSuspend)
+{
+    Engine e;
+    e.start();
+    ASSERT_TRUE(e.settle());
+    e.fx->setParameter(0, 1.0f);
+    e.run(882, {330.0}, 0.2, 882); // 20 ms at 44.1 kHz
+    const double c = 1.0 - std::exp(-1.0 / (44100.0 * static_cast<double>(0.02f)));
+    EXPECT_NEAR(e.fx->currentBypassMix(), 1.0 - std::pow(1.0 - c, 882), 1e-9);
+    EXPECT_NEAR(e.fx->currentBypassMix(), 1.0 - std::exp(-1.0), 1e-3);
+
+    // Switched off while suspended: the first block after resume is fully wet at once.
+    e.run(44100, {330.0});
+    e.fx->suspend();
+    e.fx->setParameter(0, 0.0f);
+    e.start();
+    e.run(1, {330.0}, 0.2, 1);
+    EXPECT_EQ(e.fx->currentBypassMix(), 0.0);
+}
+
+TEST(RotaryEngine, FadeMachineMeetsItsThresholdsAndRunsOneTaskGroupPerCall)
+{
+    Engine e(44100.0f, 64);
+    e.start();
+    ASSERT_TRUE(e.settle());
+
+    e.fx->setParameter(28, 0.7f); // drum distance: a rebuild with several task groups
+    ASSERT_EQ(e.fx->currentFadeState(), RotaryEffect::FadingOut);
+    int state = RotaryEffect::FadingOut;
+    int groups = 0;
+    for (int b = 0; b < 400 && !(state == RotaryEffect::Running && b > 0); ++b) {
+        const unsigned before = e.fx->pendingTasks();
+        e.run(64, {330.0}, 0.2, 64);
+        const int now = e.fx->currentFadeState();
+        const double level = e.fx->currentFadeLevel();
+        if (state == RotaryEffect::FadingOut) {
+            if (now == RotaryEffect::Rebuilding)
+                EXPECT_EQ(level, 1.0);
+            else
+                EXPECT_LE(level, 0.96837722339);
+        }
+        if (state == RotaryEffect::Rebuilding && e.fx->pendingTasks() != before)
+            ++groups;
+        if (state == RotaryEffect::FadingIn) {
+            if (now == RotaryEffect::Running)
+                EXPECT_EQ(level, 0.0);
+            else
+                EXPECT_GE(level, 0.0316227766);
+        }
+        state = now;
+    }
+    EXPECT_EQ(state, RotaryEffect::Running);
+    EXPECT_EQ(groups, 2); // voices (primary, secondary drum, secondary horn), then geometry
+
+    // Zero-frame calls: a request during the rebuild restarts the fade-out, which is already
+    // complete, so the next empty call goes on to rebuilding and the one after runs a group.
+    e.fx->setParameter(28, 0.2f);
+    for (int b = 0; b < 400 && e.fx->currentFadeState() != RotaryEffect::Rebuilding; ++b)
+        e.run(64, {330.0}, 0.2, 64);
+    ASSERT_EQ(e.fx->currentFadeState(), RotaryEffect::Rebuilding);
+    e.fx->setParameter(62, 0.6f);
+    ASSERT_EQ(e.fx->currentFadeState(), RotaryEffect::FadingOut);
+    float* none[2] = {nullptr, nullptr};
+    e.fx->processReplacing(none, none, 0);
+    EXPECT_EQ(e.fx->currentFadeState(), RotaryEffect::Rebuilding);
+    const unsigned before = e.fx->pendingTasks();
+    ASSERT_NE(before, 0u);
+    e.fx->processReplacing(none, none, 0);
+    EXPECT_NE(e.fx->pendingTasks(), before);
+    EXPECT_EQ(e.fx->pendingTasks() & before, e.fx->pendingTasks());
+}
+
+TEST(RotaryEngine, AmpOnlyGivesTheMonoPreampAndStopsTheModelClock)
+{
+    Engine e;
+    e.start();
+    ASSERT_TRUE(e.settle());
+    e.fx->setParameter(118, 1.0f);
+    e.run(4410, {330.0});
+    const std::int32_t counter = e.fx->hostSampleCounter();
+    e.run(4410, {330.0});
+    EXPECT_EQ(e.fx->hostSampleCounter(), counter);
+    ASSERT_FALSE(e.lastLeft.empty());
+    EXPECT_EQ(e.lastLeft, e.lastRight);
+    double energy = 0.0;
+    for (float s : e.lastLeft)
+        energy += static_cast<double>(s) * s;
+    EXPECT_GT(energy, 1e-3);
+}
+
+double largestStep(const std::vector<float>& x, std::size_t from, std::size_t to)
+{
+    double m = 0.0;
+    for (std::size_t i = std::max<std::size_t>(from, 1); i < to && i < x.size(); ++i)
+        m = std::max(m, std::fabs(static_cast<double>(x[i]) - static_cast<double>(x[i - 1])));
+    return m;
+}
+
+TEST(RotaryEngine, RebuildsDoNotClick)
+{
+    struct Change {
+        int index;
+        float value;
+    };
+    // Every parameter that raises a rebuild, moved to another sensible value.
+    const Change changes[] = {{1, 1.0f},   {10, 0.4f},  {21, 0.8f},  {28, 0.5f},  {38, 0.3f},  {40, 0.6f},
+                              {41, 0.5f},  {44, 0.5f},  {58, 1.0f},  {62, 0.3f},  {68, 0.4f},  {69, 0.6f},
+                              {72, 1.0f},  {77, 0.5f},  {78, 0.5f},  {79, 0.5f},  {80, 1.0f},  {90, 0.5f},
+                              {91, 0.5f},  {93, 0.6f},  {94, 0.6f},  {96, 0.5f},  {97, 0.5f},  {99, 0.4f},
+                              {100, 0.6f}, {101, 0.5f}, {106, 0.5f}, {107, 0.5f}};
+    Engine e;
+    e.start();
+    ASSERT_TRUE(e.settle());
+    const std::vector<double> tone = {220.0};
+    for (const Change& c : changes) {
+        const std::vector<float> steady = e.run(13230, tone); // 0.3 s
+        const double before = largestStep(steady, 0, steady.size());
+        e.fx->setParameter(c.index, c.value);
+        std::vector<float> during;
+        for (int b = 0; b < 200; ++b) {
+            const std::vector<float> part = e.run(512, tone);
+            during.insert(during.end(), part.begin(), part.end());
+            if (e.fx->currentFadeState() == RotaryEffect::Running && e.fx->pendingTasks() == 0)
+                break;
+        }
+        EXPECT_EQ(e.fx->currentFadeState(), RotaryEffect::Running) << c.index;
+        EXPECT_LE(largestStep(during, 0, during.size()), 2.0 * before) << "index " << c.index;
+    }
+}
+
+// Rate of the amplitude modulation of one band of the output: band-pass, power envelope at
+// 100 Hz, then the strongest component between lo and hi Hz of a fine Hann-windowed scan.
+double modulationRate(const std::vector<float>& x, double rate, double centre, double lo, double hi)
+{
+    BiquadFilter band;
+    band.init(rate, BiquadFilter::BandPass, centre, 2.0, 0.0);
+    band.setEnabled(true);
+    const int hop = static_cast<int>(rate / 100.0);
+    std::vector<double> env;
+    double acc = 0.0;
+    int k = 0;
+    for (float s : x) {
+        const double y = band.process(static_cast<double>(s));
+        acc += y * y;
+        if (++k == hop) {
+            env.push_back(acc / hop);
+            acc = 0.0;
+            k = 0;
+        }
+    }
+    double mean = 0.0;
+    for (double v : env)
+        mean += v;
+    mean /= static_cast<double>(env.size());
+    const double n = static_cast<double>(env.size());
+    double best = 0.0;
+    double bestF = 0.0;
+    for (double f = lo; f <= hi; f += 0.002) {
+        double re = 0.0;
+        double im = 0.0;
+        for (std::size_t i = 0; i < env.size(); ++i) {
+            const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) / (n - 1.0));
+            const double v = (env[i] - mean) * w;
+            const double ph = 2.0 * M_PI * f * static_cast<double>(i) / 100.0;
+            re += v * std::cos(ph);
+            im -= v * std::sin(ph);
+        }
+        const double p = re * re + im * im;
+        if (p > best) {
+            best = p;
+            bestF = f;
+        }
+    }
+    return bestF;
+}
+
+TEST(RotaryEngine, SoundsLikeTheRotorsItModels)
+{
+    Engine e;
+    // Lever to fast before the start-up rebuild, which puts the rotors at their target speed.
+    e.fx->setParameter(2, 1.0f);
+    e.start();
+    ASSERT_TRUE(e.settle({150.0, 3000.0}));
+    const double rate = 44100.0;
+    std::vector<float> fast = e.run(6 * 44100, {150.0, 3000.0});
+    EXPECT_NEAR(modulationRate(fast, rate, 3000.0, 3.0, 10.0), 6.77088, 0.03 * 6.77088);
+    EXPECT_NEAR(modulationRate(fast, rate, 150.0, 3.0, 10.0), 6.5282, 0.03 * 6.5282);
+
+    // Lever to slow; a suspend and resume lets the rotors settle at once.
+    e.fx->setParameter(2, 0.0f);
+    e.fx->suspend();
+    e.start();
+    ASSERT_TRUE(e.settle({150.0, 3000.0}));
+    std::vector<float> slow = e.run(12 * 44100, {150.0, 3000.0});
+    EXPECT_NEAR(modulationRate(slow, rate, 3000.0, 0.3, 2.0), 0.673, 0.03 * 0.673);
+    EXPECT_NEAR(modulationRate(slow, rate, 150.0, 0.3, 2.0), 0.931, 0.03 * 0.931);
+}
+
+TEST(RotaryEngine, HornReachesNinetyPercentOfFastSpeedAtItsRiseTime)
+{
+    Engine e(44100.0f, 441);
+    e.start();
+    ASSERT_TRUE(e.settle());
+    const double fastHz = 10.0 * static_cast<double>(0.677088f);
+    const double riseTime = 0.1 * std::pow(100.0, static_cast<double>(0.395142f));
+    ASSERT_LT(e.fx->hornVoice(0).speedHz(), 0.2 * fastHz);
+    e.fx->setParameter(2, 1.0f);
+    const long early = std::lround(0.9 * riseTime * 44100.0);
+    const long late = std::lround(1.15 * riseTime * 44100.0);
+    e.run(early, {330.0}, 0.2, 441);
+    EXPECT_LT(e.fx->hornVoice(0).speedHz(), 0.9 * fastHz);
+    e.run(late - early, {330.0}, 0.2, 441);
+    EXPECT_GT(e.fx->hornVoice(0).speedHz(), 0.9 * fastHz);
+}
+
+TEST(RotaryEngine, GlobalParametersReachEveryProgramAndLeverReleasesTheBrake)
+{
+    Engine e;
+    e.fx->setParameter(4, 1.0f);
+    EXPECT_EQ(e.fx->hornVoice(0).motion().state(), RotorMotion::Stopped);
+    e.fx->setParameter(2, 0.7f);
+    EXPECT_EQ(e.fx->getParameter(4), 0.0f);
+    EXPECT_NE(e.fx->hornVoice(0).motion().state(), RotorMotion::Stopped);
+    char name[64];
+    for (int slot : {0, 5, 31}) {
+        e.fx->selectProgram(slot);
+        EXPECT_FLOAT_EQ(e.fx->getParameter(2), 0.7f) << slot;
+        EXPECT_FLOAT_EQ(e.fx->getParameter(4), 0.0f) << slot;
+        EXPECT_TRUE(e.fx->getProgramNameIndexed(0, slot, name));
+    }
+    // A program's own value does follow a program change.
+    e.fx->selectProgram(2);
+    EXPECT_FLOAT_EQ(e.fx->getParameter(21), 0.2f);
+    e.fx->selectProgram(1);
+    EXPECT_FLOAT_EQ(e.fx->getParameter(21), 0.5f);
+}
+
+} // namespace
+} // namespace kestro
