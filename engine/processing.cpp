@@ -248,6 +248,8 @@ void RotaryEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 samp
     blockAmpOnly = ampOnly.load(std::memory_order_relaxed);
     blockSetupLevel = setupHornLevel.load(std::memory_order_relaxed);
     blockNoiseSend = noiseSend.load(std::memory_order_relaxed);
+    const float activityAtStart = midi.activityLevel();
+    midiLevel = activityAtStart;
 
     std::int32_t state = fadeStateRequest.load(std::memory_order_relaxed);
     if (state == Rebuilding) {
@@ -281,7 +283,9 @@ void RotaryEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 samp
     fadeLevelSeen.store(fadeLevel, std::memory_order_relaxed);
     bypassMixSeen.store(bypassMix, std::memory_order_relaxed);
     counterSeen.store(counter, std::memory_order_relaxed);
-    midiActivitySeen.store(midiLevel, std::memory_order_relaxed);
+    if (activityAtStart > 0.0f)
+        midi.decayActivity(midiLevel / activityAtStart);
+    midiActivitySeen.store(midi.activityLevel(), std::memory_order_relaxed);
 }
 
 void RotaryEffect::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
@@ -296,7 +300,7 @@ void RotaryEffect::processDoubleReplacing(double** inputs, double** outputs, Vst
 
 VstInt32 RotaryEffect::processEvents(VstEvents* events)
 {
-    return events == nullptr ? -1 : 1;
+    return midi.processEvents(events, *this);
 }
 
 } // namespace kestro

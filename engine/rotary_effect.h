@@ -18,6 +18,7 @@
 #include "dsp/drum_rotor.h"
 #include "dsp/horn_rotor.h"
 #include "engine/early_reflections.h"
+#include "presets/midi_control.h"
 #include "presets/cpreset_system_effect.h"
 
 #include <array>
@@ -271,6 +272,10 @@ private:
     std::atomic<double> bypassMixSeen{0.0};
     std::atomic<std::int32_t> counterSeen{0};
     std::atomic<float> midiActivitySeen{0.0f};
+
+    // Modulation wheel and sustain pedal move the lever; its activity indicator glides back
+    // in the cabinet path.
+    MidiControl midi;
 
     // ================= audio side =================
     // Rates.

@@ -359,5 +359,28 @@ TEST(RotaryEngine, GlobalParametersReachEveryProgramAndLeverReleasesTheBrake)
     EXPECT_FLOAT_EQ(e.fx->getParameter(21), 0.5f);
 }
 
+TEST(RotaryEngine, ModulationWheelMovesTheLeverAndItsIndicatorGlidesBack)
+{
+    Engine e;
+    e.start();
+    ASSERT_TRUE(e.settle());
+    VstMidiEvent cc{};
+    cc.type = kVstMidiType;
+    cc.byteSize = sizeof cc;
+    cc.midiData[0] = static_cast<char>(0xB0);
+    cc.midiData[1] = 1;
+    cc.midiData[2] = 127;
+    struct {
+        VstInt32 numEvents;
+        VstIntPtr reserved;
+        VstEvent* events[1];
+    } list{1, 0, {reinterpret_cast<VstEvent*>(&cc)}};
+    EXPECT_EQ(e.fx->processEvents(reinterpret_cast<VstEvents*>(&list)), 1);
+    EXPECT_GT(e.fx->getParameter(2), 0.9f);
+    // Half a second is one time constant of the indicator's glide.
+    e.run(22050, {330.0}, 0.2, 441);
+    EXPECT_NEAR(e.fx->midiActivity(), std::exp(-1.0), 0.02);
+}
+
 } // namespace
 } // namespace kestro
