@@ -30,15 +30,25 @@ std::string formatProgressLine(std::int64_t done, std::int64_t total, double sam
     const double doneSeconds = fraction * static_cast<double>(total) / rate;
     const double totalSeconds = static_cast<double>(total) / rate;
 
-    char tail[96];
-    int tailLength = std::snprintf(tail, sizeof tail, " %3d%%  %.1f / %.1f s", static_cast<int>(fraction * 100.0),
-                                   doneSeconds, totalSeconds);
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, " %3d%%  %.1f / %.1f s", static_cast<int>(fraction * 100.0),
+                  doneSeconds, totalSeconds);
+    char speed[48] = "";
     if (elapsedSeconds > 0.0 && doneSeconds > 0.0)
-        tailLength += std::snprintf(tail + tailLength, sizeof tail - static_cast<std::size_t>(tailLength),
-                                    "  %.1fx real time", doneSeconds / elapsedSeconds);
+        std::snprintf(speed, sizeof speed, "  %.1fx real time", doneSeconds / elapsedSeconds);
 
+    // The last column stays free so the terminal never wraps; on a narrow one the speed
+    // goes first, then the bar.
     const std::string head = "rendering [";
-    const int barWidth = std::max(width - 1 - static_cast<int>(head.size()) - 1 - tailLength, 10);
+    constexpr int kMinimumBar = 10;
+    const int room = width - 1;
+    std::string tail = std::string(numbers) + speed;
+    if (static_cast<int>(head.size() + 1 + tail.size()) + kMinimumBar > room)
+        tail = numbers;
+    const int barWidth = room - static_cast<int>(head.size() + 1 + tail.size());
+    if (barWidth < kMinimumBar)
+        return tail.substr(1, static_cast<std::size_t>(std::max(room, 0)));
+
     const int filled = static_cast<int>(fraction * barWidth);
     std::string line = head;
     line.append(static_cast<std::size_t>(filled), '#');
