@@ -68,16 +68,22 @@ void MidiControl::handleControlChange(int controller, float value, AudioEffectX&
     }
 }
 
+void MidiControl::setActivityLevel(float level)
+{
+    if (!(level >= kActivityFloor))
+        level = 0.0f;
+    if (level > 1.0f)
+        level = 1.0f;
+    activity.store(level, std::memory_order_relaxed);
+}
+
 void MidiControl::decayActivity(float factor)
 {
     if (!(factor >= 0.0f))
         factor = 0.0f;
     if (factor > 1.0f)
         factor = 1.0f;
-    float level = activity.load(std::memory_order_relaxed) * factor;
-    if (level < kActivityFloor)
-        level = 0.0f;
-    activity.store(level, std::memory_order_relaxed);
+    setActivityLevel(activity.load(std::memory_order_relaxed) * factor);
 }
 
 } // namespace kestro

@@ -25,6 +25,9 @@ public:
     // Multiplies the activity level by `factor` (0..1), settling on exact zero; the engine
     // calls it once per block so the editor's indicator glides back.
     void decayActivity(float factor);
+    // For an engine that glides the level itself: it takes the level at block start and
+    // hands back what is left at block end (both on the audio thread, after processEvents).
+    void setActivityLevel(float level);
     // 1.0 while the sustain pedal is down, 0.0 after it is released.
     double sustainIndicator() const { return sustain.load(std::memory_order_relaxed); }
 
