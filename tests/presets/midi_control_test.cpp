@@ -156,3 +156,21 @@ TEST(MidiControl, ProcessEventsThroughTheHostAllocatesNothing)
     EXPECT_EQ(counter.stop(), 0);
     EXPECT_EQ(result, 1);
 }
+
+TEST(MidiControl, ThroughTheHostTheWheelMovesTheLeverAndTheHostHearsOfIt)
+{
+    kestro::test::FreshSettings settings;
+    kestro::test::TestHost host;
+    ASSERT_TRUE(host.create()) << kestro::test::pluginLoadError();
+    host.setParameter(35, channelValue(3));
+    EventList events;
+    events.add(0xB3, 1, 127); // channel 4: not ours
+    events.add(0xB2, 1, 64);
+    host.clearRecords();
+    EXPECT_EQ(host.dispatch(effProcessEvents, 0, 0, events.list()), 1);
+    EXPECT_FLOAT_EQ(host.getParameter(2), 0.503937f);
+    const auto automations = host.automations();
+    ASSERT_EQ(automations.size(), 1u);
+    EXPECT_EQ(automations[0].index, 2);
+    EXPECT_EQ(host.dispatch(effProcessEvents, 0, 0, nullptr), -1);
+}
