@@ -31,9 +31,6 @@ std::vector<double> bassLine() {
 
 std::unique_ptr<kestro::DrumRotor> makeDrum(bool primary, double speedHz) {
     auto d = std::make_unique<kestro::DrumRotor>(primary);
-    d->setSampleRate(kRate, 1);
-    d->reset();
-    d->prepareFilters();
     d->setFlip(1.0);
     d->setSlowSpeed(speedHz);
     d->setFastSpeed(speedHz);
@@ -48,6 +45,10 @@ std::unique_ptr<kestro::DrumRotor> makeDrum(bool primary, double speedHz) {
     d->setStaticLpGain(1.0);
     d->setMechLevel(0.5);
     for (int k = 0; k < kestro::DrumRotor::kRayWeights; ++k) d->setRayWeight(k, 0.7);
+    // The rate comes last so that the rotor is already at its speed (a rate change snaps it).
+    d->setSampleRate(kRate, 1);
+    d->reset();
+    d->prepareFilters();
     d->rebuildGeometry();
     return d;
 }

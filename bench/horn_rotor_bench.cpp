@@ -34,9 +34,6 @@ std::vector<double> chord() {
 // Roughly the voicing the engine gives its horn voices by default.
 std::unique_ptr<kestro::HornRotor> makeHorn(int cascadeFlag, double speedHz) {
     auto h = std::make_unique<kestro::HornRotor>(cascadeFlag, 0);
-    h->setSampleRate(kRate, 1);
-    h->reset();
-    h->prepareFilters();
     h->setFlip(1.0);
     h->setSlowSpeed(speedHz);
     h->setFastSpeed(speedHz);
@@ -51,6 +48,10 @@ std::unique_ptr<kestro::HornRotor> makeHorn(int cascadeFlag, double speedHz) {
     h->setAmplitudeClip(0.8);
     h->setMechLevel(0.5);
     for (int k = 0; k < kestro::HornRotor::kRayWeights; ++k) h->setRayWeight(k, 0.7);
+    // The rate comes last so that the rotor is already at its speed (a rate change snaps it).
+    h->setSampleRate(kRate, 1);
+    h->reset();
+    h->prepareFilters();
     h->rebuildGeometry();
     return h;
 }
