@@ -84,6 +84,7 @@ RotaryEffect::RotaryEffect(audioMasterCallback hostCallback)
                                                                     std::memory_order_relaxed);
     applyDefaults();
     initFactoryPrograms();
+    captureTemplateProgram();
     selectProgram(0);
 
     runConstructionTasks();
