@@ -3,7 +3,7 @@
 
 #include "engine/rotary_effect.h"
 
-#include "engine/factory_source.h"
+#include "params/factory_programs.h"
 #include "params/parameter_table.h"
 
 #include <cmath>
@@ -160,10 +160,10 @@ void RotaryEffect::initFactoryPrograms()
 {
     for (VstInt32 slot = 0; slot < kProgramCount; ++slot) {
         ProgramRecord& program = programAt(slot);
-        applyProgramName(program.name, factoryProgramName(slot));
-        const float* values = factoryProgramValues(slot);
+        const ProgramData& factory = factoryPrograms()[static_cast<std::size_t>(slot)];
+        applyProgramName(program.name, factory.name);
         for (int i = 0; i < kProgramParameterCount; ++i)
-            std::atomic_ref<float>(program.values[i]).store(values[i], std::memory_order_relaxed);
+            std::atomic_ref<float>(program.values[i]).store(factory.values[i], std::memory_order_relaxed);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "engine/rotary_effect.h"
 
 #include "params/parameter_table.h"
+#include "toolkit/aeff_gui_editor.h"
 #include "params/value_laws.h"
 #include "params/voicing_tables.h"
 
@@ -27,9 +28,12 @@ void RotaryEffect::storeValue(VstInt32 index, float v)
         parameters[static_cast<std::size_t>(index)].store(v, std::memory_order_relaxed);
 }
 
-void RotaryEffect::tellEditor(VstInt32, float)
+void RotaryEffect::tellEditor(VstInt32 index, float v)
 {
-    // The editor's controls follow through its own parameter hook once it has one.
+    // The editor is always a toolkit editor (attached in the constructor); its controls
+    // follow automation, MIDI and program changes through this.
+    if (auto* gui = static_cast<AEffGUIEditor*>(getEditor()))
+        gui->setParameter(index, v);
 }
 
 void RotaryEffect::applyMechLevels()
