@@ -130,6 +130,7 @@ TEST(RenderOptions, BadLinesAreRefusedWithAMessageNamingTheProblem)
         {{"--tail", "61", "i", "o"}, "0 to 60"},
         {{"--program", "a", "--program", "b", "i", "o"}, "given twice"},
         {{"--list", "i.wav"}, "takes no audio files"},
+        {{"--list", "--save-bank", "b.tvb"}, "writes no files"},
         {{}, "no input file"},
         {{"in.wav"}, "no output file"},
         {{"a", "b", "c"}, "too many files"},

@@ -88,8 +88,9 @@ LoadedPlugin::~LoadedPlugin()
         dispatch(effClose);
         effect_ = nullptr;
     }
-    if (library_ != nullptr)
-        ::dlclose(library_);
+    // The library stays loaded until the process ends, as hosts keep it: the plug-in carries
+    // its own C++ runtime, whose process-lifetime allocations would be orphaned by dlclose.
+    library_ = nullptr;
 }
 
 VstIntPtr LoadedPlugin::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)

@@ -15,7 +15,7 @@ class LoadedPlugin {
 public:
     // Null with a one-line message when the library, its entry or its descriptor is unusable.
     static std::unique_ptr<LoadedPlugin> load(const std::string& path, std::string& error);
-    ~LoadedPlugin(); // suspends if needed, closes the instance, unloads the library
+    ~LoadedPlugin(); // suspends if needed and closes the instance; the library stays loaded
     LoadedPlugin(const LoadedPlugin&) = delete;
     LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 

@@ -261,6 +261,8 @@ ParseResult parseRenderOptions(const std::vector<std::string>& args)
             return fail("--list takes no audio files (unexpected " + inQuotes(files.front()) + ")");
         if (options.demo)
             return fail("--list and --demo do not go together");
+        if (!options.saveBankPath.empty() || !options.savePresetPath.empty())
+            return fail("--list writes no files (drop --save-bank and --save-preset)");
         return result;
     }
     if (options.demo) {
