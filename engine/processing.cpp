@@ -9,6 +9,7 @@
 #include "params/voicing_tables.h"
 
 #include <cmath>
+#include <thread>
 #include <type_traits>
 
 namespace kestro {
@@ -17,12 +18,6 @@ namespace {
 
 constexpr double kFadeOutDone = 0.96837722339;
 constexpr double kFadeInDone = 0.0316227766;
-
-// Requests raised while the audio thread itself carries out a task group (the Setup table
-// pushes parameters that raise requests of their own) need no new fade: the output already
-// rests on the substitute. They are collected here and merged when the group ends.
-thread_local bool tlsInTaskGroup = false;
-thread_local unsigned tlsSelfRaised = 0;
 
 inline double flush(double x)
 {
@@ -33,8 +28,13 @@ inline double flush(double x)
 
 void RotaryEffect::raiseRebuild(unsigned tasks)
 {
-    if (tlsInTaskGroup) {
-        tlsSelfRaised |= tasks;
+    // Requests raised by the audio thread itself while it carries out a task group (the
+    // Setup table pushes parameters that raise requests of their own) need no new fade: the
+    // output already rests on the substitute. They are merged when the group ends. The
+    // thread is told apart by its id rather than a thread_local, which in a dlopen'ed
+    // library would be allocated on the audio thread at its first touch.
+    if (taskGroupThread.load(std::memory_order_relaxed) == std::this_thread::get_id()) {
+        selfRaisedTasks |= tasks;
         return;
     }
     taskFlags.fetch_or(tasks, std::memory_order_relaxed);
@@ -102,8 +102,8 @@ void RotaryEffect::runTaskGroup()
         return mine;
     };
     bool finished = false;
-    tlsInTaskGroup = true;
-    tlsSelfRaised = 0;
+    taskGroupThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    selfRaisedTasks = 0;
 
     if (pending & TaskAfterSuspend) {
         take(TaskAfterSuspend);
@@ -120,7 +120,7 @@ void RotaryEffect::runTaskGroup()
         drumSecondary->rebuildGeometry();
         computeGeometry();
         // Everything the set-up asked for has just been rebuilt.
-        tlsSelfRaised = 0;
+        selfRaisedTasks = 0;
         finished = true;
     } else if (pending & (TaskMicSetup | TaskEarlyReflections)) {
         const unsigned mine = take(TaskMicSetup | TaskEarlyReflections);
@@ -142,10 +142,10 @@ void RotaryEffect::runTaskGroup()
         finished = true;
     }
 
-    tlsInTaskGroup = false;
-    if (tlsSelfRaised != 0) {
-        taskFlags.fetch_or(tlsSelfRaised, std::memory_order_relaxed);
-        tlsSelfRaised = 0;
+    taskGroupThread.store(std::thread::id{}, std::memory_order_relaxed);
+    if (selfRaisedTasks != 0) {
+        taskFlags.fetch_or(selfRaisedTasks, std::memory_order_relaxed);
+        selfRaisedTasks = 0;
         finished = false;
     }
     if (finished) {

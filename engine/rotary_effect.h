@@ -23,6 +23,7 @@
 
 #include <array>
 #include <atomic>
+#include <thread>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -258,6 +259,10 @@ private:
     // Requests.
     std::atomic<std::int32_t> fadeStateRequest{FadingOut};
     std::atomic<unsigned> taskFlags{0};
+    // The thread carrying out a task group (none outside one) and the requests it raised
+    // itself meanwhile; only that thread touches selfRaisedTasks.
+    std::atomic<std::thread::id> taskGroupThread{};
+    unsigned selfRaisedTasks = 0;
     std::atomic<bool> postFilterRequest{false};
     std::atomic<bool> toneRequest{false};
     std::atomic<bool> saturationRequest{false};

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <cmath>
 #include <limits>
 #include <string>
@@ -286,6 +288,15 @@ TEST(RotaryEffectHost, ProcessingAllocatesNothingEvenWhileRebuilding)
     host->clearRecords();
     const long count = pass(true);
     EXPECT_EQ(count, 0);
+
+    // A host's audio thread is often one the plug-in has never seen: nothing may be
+    // allocated on its first touch either (per-thread storage of a dlopen'ed library is).
+    pass(false);
+    host->clearRecords();
+    long freshThreadCount = -1;
+    std::thread audio([&] { freshThreadCount = pass(true); });
+    audio.join();
+    EXPECT_EQ(freshThreadCount, 0);
 }
 
 } // namespace
