@@ -88,6 +88,7 @@ HornRotor::HornRotor(int cascadeFlag, int noiseFlag)
         f.setFrequency(s.frequency);
         f.setEnabled(primary_ || i < kCascadeBEnabled);
     }
+    loadCascade();
     // Both beam filters colour the sound; they start facing the microphone.
     for (BiquadFilter& f : beam1_) {
         f.init(44100.0, BiquadFilter::Peaking, 1000.0, 1.0, 0.0);
@@ -199,6 +200,11 @@ void HornRotor::setSampleRate(double rate, int factor) {
     refreshDerived();
 }
 
+void HornRotor::loadCascade() {
+    if (primary_) primaryChain_.load(cascade_.data(), kCascade);
+    else secondaryChain_.load(cascade_.data(), kSecondaryCascade);
+}
+
 void HornRotor::refreshDerived() {
     for (Ray& r : rays_)
         r.phaseDelay = std::min(ringDelay(r.length), static_cast<double>(kRingSize - 1));
@@ -299,6 +305,7 @@ void HornRotor::prepareFilters() {
         f.setSampleRate(rate_);
         f.setInstant(false);
     }
+    loadCascade();
     for (BiquadFilter& f : beam1_) {
         f.setSampleRate(rate_);
         f.setAll(kBeamHalf[0].frequency, kBeamHalf[0].q, kBeamHalf[0].gainDb);
@@ -343,6 +350,8 @@ void HornRotor::setBeam(int k, double beamAngle) {
 
 double HornRotor::processPrimary(double x) {
     servicePending(takePending());
+    // The cascade's history part first: it then overlaps with the rays below.
+    primaryChain_.begin();
     const double emitted = motion_.step();
     writeInput(x, emitted);
     const bool control = controlRateSample();
@@ -420,7 +429,7 @@ double HornRotor::processPrimary(double x) {
     }
     double y = sum + (zSum[0] + zSum[1]) * w7 * r2;
 
-    for (BiquadFilter& f : cascade_) y = f.process(y);
+    y = primaryChain_.finish(y);
     y *= outputGain_;
 
     // Independent of the cascade above, so placed here the motor noise runs while the
@@ -454,6 +463,7 @@ double HornRotor::reducedTap(ReducedState& st, const Ray& r, double gain, double
 
 double HornRotor::processSecondary(double x) {
     servicePending(takePending());
+    secondaryChain_.begin();
     const double emitted = motion_.step();
     writeInput(x, emitted);
     const bool control = controlRateSample();
@@ -492,8 +502,7 @@ double HornRotor::processSecondary(double x) {
         sum += staticY_ * staticWeight_.load() * level;
     }
 
-    double y = sum;
-    for (int i = 0; i < kSecondaryCascade; ++i) y = cascade_[static_cast<std::size_t>(i)].process(y);
+    const double y = secondaryChain_.finish(sum);
     advanceRings();
     return y;
 }

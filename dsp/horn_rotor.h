@@ -22,6 +22,7 @@
 //                 attenuationScale() as needed.
 // All of these run on the audio thread; the setters may come from any thread.
 
+#include "dsp/biquad_cascade.h"
 #include "dsp/biquad_filter.h"
 #include "dsp/rotor_voice.h"
 
@@ -82,6 +83,7 @@ private:
 
     void servicePending(unsigned bits);
     void refreshDerived();
+    void loadCascade();
     void applyReflectionLpf(double octaves, double rate);
     void setBeam(int k, double beamAngle);
     double tap(int k, double gain, bool control, double fm, double am, double clip);
@@ -94,7 +96,10 @@ private:
     double staticDelay_ = 0.0; // samples, ray 0's path without modulation
     std::array<BiquadFilter, kBeamRays> beam1_{};
     std::array<BiquadFilter, kBeamRays> beam2_{};
+    // The cascade filters hold the configuration; the chains below do the per-sample work.
     std::array<BiquadFilter, kCascade> cascade_{};
+    BiquadCascade<kCascade> primaryChain_;
+    BiquadCascade<kSecondaryCascade> secondaryChain_;
 
     std::array<rotor::Relaxed<double>, kRayWeights> weights_{};
     std::array<rotor::Relaxed<double>, 5> reflectionK_{};
