@@ -127,26 +127,39 @@ void RotaryEffect::selectModelRateAfterSuspend()
     drumSecondary->setSampleRate(modelRateValue, factor);
     factorSeen.store(factor, std::memory_order_relaxed);
     modelRateSeen.store(modelRateValue, std::memory_order_relaxed);
+    // clearEngineState has made every filter instant; they stay so until setComponentRates.
     clearEngineState();
+    clearLinesAndRings();
+}
 
-    auto instant = [](BiquadFilter& f) { f.setInstant(true); };
-    for (auto& f : toneFilters) instant(*f);
-    for (auto& f : hornPostFilters) instant(*f);
-    for (auto& f : antiImaging) instant(*f);
-    instant(*drumFeedFilter);
-    instant(*cabinetFilter);
-    for (auto& f : colourFilters) instant(*f);
-    for (BiquadFilter& f : *hornVoicing) instant(f);
-    for (BiquadFilter& f : *reflectionVoicing) instant(f);
-
+void RotaryEffect::clearLinesAndRings()
+{
     std::fill(drumLine.begin(), drumLine.end(), 0.0);
     std::fill(hornLine.begin(), hornLine.end(), 0.0);
     std::fill(cabinetLine.begin(), cabinetLine.end(), 0.0);
+    lineWrite &= kLineMask;
     driveLowPass = 0.0;
     firInput.fill(0.0f);
     firLeft.fill(0.0f);
     firRight.fill(0.0f);
     firPosition = 31;
+}
+
+template <typename Fn>
+void RotaryEffect::forEachEngineFilter(Fn&& fn)
+{
+    // The rate each filter runs at: the tone stack and the output filters see every host
+    // sample; everything else is processed on model samples only.
+    for (auto& f : toneFilters) fn(*f, hostRate);
+    for (auto& f : antiImaging) fn(*f, hostRate);
+    // The horn post filters sit inside the model step, so they run at the model rate; at the
+    // host rate their cutoff would fall by the resampling factor and differ between modes.
+    for (auto& f : hornPostFilters) fn(*f, modelRateValue);
+    fn(*drumFeedFilter, modelRateValue);
+    fn(*cabinetFilter, modelRateValue);
+    for (auto& f : colourFilters) fn(*f, modelRateValue);
+    for (BiquadFilter& f : *hornVoicing) fn(f, modelRateValue);
+    for (BiquadFilter& f : *reflectionVoicing) fn(f, modelRateValue);
 }
 
 void RotaryEffect::clearEngineState()
@@ -163,15 +176,7 @@ void RotaryEffect::clearEngineState()
         for (auto& f : antiImaging)
             f->setFrequency(modelRateValue + hostRate / 2205.0);
     }
-    auto instant = [](BiquadFilter& f) { f.setInstant(true); };
-    for (auto& f : toneFilters) instant(*f);
-    for (auto& f : hornPostFilters) instant(*f);
-    for (auto& f : antiImaging) instant(*f);
-    instant(*drumFeedFilter);
-    instant(*cabinetFilter);
-    for (auto& f : colourFilters) instant(*f);
-    for (BiquadFilter& f : *hornVoicing) instant(f);
-    for (BiquadFilter& f : *reflectionVoicing) instant(f);
+    forEachEngineFilter([](BiquadFilter& f, double) { f.setInstant(true); });
     hornPrimary[0]->reset();
     hornPrimary[1]->reset();
     drumPrimary->reset();
@@ -179,18 +184,10 @@ void RotaryEffect::clearEngineState()
 
 void RotaryEffect::setComponentRates()
 {
-    auto rateOf = [](BiquadFilter& f, double rate) {
+    forEachEngineFilter([](BiquadFilter& f, double rate) {
         f.setSampleRate(rate);
         f.setInstant(false);
-    };
-    for (auto& f : toneFilters) rateOf(*f, hostRate);
-    for (auto& f : hornPostFilters) rateOf(*f, hostRate);
-    for (auto& f : antiImaging) rateOf(*f, hostRate);
-    rateOf(*drumFeedFilter, modelRateValue);
-    rateOf(*cabinetFilter, modelRateValue);
-    for (auto& f : colourFilters) rateOf(*f, modelRateValue);
-    for (BiquadFilter& f : *hornVoicing) rateOf(f, modelRateValue);
-    for (BiquadFilter& f : *reflectionVoicing) rateOf(f, modelRateValue);
+    });
 
     const double half = 0.5 * modelRateValue;
     const float v22 = parameters[kHornHighPass].load(std::memory_order_relaxed);
@@ -243,20 +240,12 @@ void RotaryEffect::fullRebuild()
     fadeCoefficient = smoothingCoefficient(hostRate, 0.02f);
     slowCoefficient = smoothingCoefficient(hostRate, 0.5f);
 
-    std::fill(drumLine.begin(), drumLine.end(), 0.0);
-    std::fill(hornLine.begin(), hornLine.end(), 0.0);
-    std::fill(cabinetLine.begin(), cabinetLine.end(), 0.0);
-    lineWrite &= kLineMask;
+    clearLinesAndRings();
     reflections->clear();
     computeEarlyReflections();
 
     const double baseRate = static_cast<double>(getSampleRate());
     driveDcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
-    driveLowPass = 0.0;
-    firInput.fill(0.0f);
-    firLeft.fill(0.0f);
-    firRight.fill(0.0f);
-    firPosition = 31;
 
     const float h = parameters[kHornDistance].load(std::memory_order_relaxed);
     setParameter(119, hornAmplitudeClipForDistance(h));

@@ -91,6 +91,7 @@ public:
     // Rotor voices, read-only: phases and speeds for the editor's rotor displays.
     const HornRotor& hornVoice(int microphone) const { return *hornPrimary[microphone == 1 ? 1 : 0]; }
     const DrumRotor& drumVoice() const { return *drumPrimary; }
+    const BiquadFilter& hornPostFilter(int microphone) const { return *hornPostFilters[microphone == 1 ? 1 : 0]; }
 
     // Rebuild tasks (bits of the pending-task word).
     enum Task : unsigned {
@@ -167,6 +168,11 @@ private:
     void runTaskGroup();
     void applyMicrophoneSetup();
     void computeEarlyReflections();
+    // Feedback lines, drive state and FIR rings back to silence.
+    void clearLinesAndRings();
+    // Calls fn(filter, rate) for every engine-owned filter with the rate it runs at.
+    template <typename Fn>
+    void forEachEngineFilter(Fn&& fn);
     void computeGeometry();
     void consumeBlockStartRequests(bool doublePrecision);
     template <typename Sample>

@@ -110,6 +110,9 @@ TEST(RotaryEngine, ModelRateFollowsHostRateAndCpuMode)
             const int n = mode == 0 ? c.economyN : c.qualityN;
             EXPECT_EQ(e.fx->resamplingFactor(), n) << c.rate << " mode " << mode;
             EXPECT_DOUBLE_EQ(e.fx->modelRate(), static_cast<double>(c.rate) / n);
+            // The horn post high-pass runs inside the model step: it must be tuned for the
+            // model rate, or its cutoff would fall by the factor and differ between modes.
+            EXPECT_DOUBLE_EQ(e.fx->hornPostFilter(0).sampleRate(), e.fx->modelRate());
         }
         // 200 kHz keeps the factor chosen last; the model runs at the rate it is really fed.
         e.fx->suspend();
