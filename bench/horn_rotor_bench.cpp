@@ -32,8 +32,9 @@ std::vector<double> chord() {
 }
 
 // Roughly the voicing the engine gives its horn voices by default.
-std::unique_ptr<kestro::HornRotor> makeHorn(int cascadeFlag, double speedHz) {
+std::unique_ptr<kestro::HornRotor> makeHorn(int cascadeFlag, double speedHz, bool wide = true) {
     auto h = std::make_unique<kestro::HornRotor>(cascadeFlag, 0);
+    h->setWideLanes(wide); // four lanes where the processor has AVX2
     h->setFlip(1.0);
     h->setSlowSpeed(speedHz);
     h->setFastSpeed(speedHz);
@@ -56,8 +57,8 @@ std::unique_ptr<kestro::HornRotor> makeHorn(int cascadeFlag, double speedHz) {
     return h;
 }
 
-void hornPrimary(benchmark::State& state, double speedHz) {
-    auto h = makeHorn(1, speedHz);
+void hornPrimary(benchmark::State& state, double speedHz, bool wide = true) {
+    auto h = makeHorn(1, speedHz, wide);
     const std::vector<double> x = chord();
     for (int n = 0; n < kBlock; ++n) benchmark::DoNotOptimize(h->processPrimary(x[static_cast<std::size_t>(n)]));
     for (auto _ : state) {
@@ -71,9 +72,11 @@ void hornPrimary(benchmark::State& state, double speedHz) {
 void BM_HornPrimaryFast(benchmark::State& s) { hornPrimary(s, 6.7); }
 void BM_HornPrimarySlow(benchmark::State& s) { hornPrimary(s, 0.8); }
 void BM_HornPrimaryStopped(benchmark::State& s) { hornPrimary(s, 0.0); }
+// The two-lane kernels every x86-64 processor runs.
+void BM_HornPrimaryFastTwoLanes(benchmark::State& s) { hornPrimary(s, 6.7, false); }
 
-void BM_HornSecondary(benchmark::State& state) {
-    auto h = makeHorn(0, 6.7);
+void hornSecondary(benchmark::State& state, bool wide) {
+    auto h = makeHorn(0, 6.7, wide);
     const std::vector<double> x = chord();
     for (auto _ : state) {
         double sum = 0.0;
@@ -83,9 +86,14 @@ void BM_HornSecondary(benchmark::State& state) {
     countSamples(state);
 }
 
+void BM_HornSecondary(benchmark::State& s) { hornSecondary(s, true); }
+void BM_HornSecondaryTwoLanes(benchmark::State& s) { hornSecondary(s, false); }
+
 } // namespace
 
 BENCHMARK(BM_HornPrimaryFast);
 BENCHMARK(BM_HornPrimarySlow);
 BENCHMARK(BM_HornPrimaryStopped);
+BENCHMARK(BM_HornPrimaryFastTwoLanes);
 BENCHMARK(BM_HornSecondary);
+BENCHMARK(BM_HornSecondaryTwoLanes);

@@ -24,7 +24,7 @@ namespace kestro {
 
 template <int N>
 class BiquadCascade {
-    static_assert(N > 0 && N % 4 == 0, "the cascade runs in groups of four filters");
+    static_assert(N > 0 && N % 4 == 0, "the cascade runs in packs of up to four filters");
 
 public:
     BiquadCascade() { load(nullptr, 0); }
@@ -54,12 +54,14 @@ public:
         y2_.fill(0.0);
     }
 
-    // The part of every filter's output that comes from its history.
+    // The part of every filter's output that comes from its history. W is the pack width the
+    // caller's instruction set runs (see simd.h); the results do not depend on it.
+    template <int W>
     [[gnu::always_inline]] void begin() {
-        using simd::F64x4;
-        for (int g = 0; g < N; g += 4) {
-            const F64x4 s = at(b1_, g) * at(x1_, g) + at(b2_, g) * at(x2_, g) - at(a1_, g) * at(y1_, g) -
-                            at(a2_, g) * at(y2_, g);
+        using P = simd::Pack<W>;
+        for (int g = 0; g < N; g += W) {
+            const P s = at<W>(b1_, g) * at<W>(x1_, g) + at<W>(b2_, g) * at<W>(x2_, g) - at<W>(a1_, g) * at<W>(y1_, g) -
+                        at<W>(a2_, g) * at<W>(y2_, g);
             s.store(&history_[static_cast<std::size_t>(g)]);
         }
         double t = 0.0;
@@ -70,24 +72,24 @@ public:
     }
 
     // The chain's output for input x; begin() must have run for this sample.
+    template <int W>
     [[gnu::always_inline]] double finish(double x) {
-        using simd::F64x4;
+        using P = simd::Pack<W>;
         // io[0] is the chain's input, io[k + 1] the output of filter k and so the input of k + 1.
         alignas(32) std::array<double, N + 4> io;
         io[0] = guard(x);
-        const F64x4 xv = F64x4::broadcast(io[0]);
-        const F64x4 eps = F64x4::broadcast(kGuard);
-        for (int g = 0; g < N; g += 4) {
-            const F64x4 y = (at(prefix_, g) * xv + at(chain_, g) + eps) - eps;
+        const P xv = P::broadcast(io[0]);
+        for (int g = 0; g < N; g += W) {
+            const P y = (at<W>(prefix_, g) * xv + at<W>(chain_, g) + kGuard) - kGuard;
             y.store(&io[static_cast<std::size_t>(g + 1)]);
         }
-        for (int g = 0; g < N; g += 4) {
+        for (int g = 0; g < N; g += W) {
             const auto i = static_cast<std::size_t>(g);
-            at(x1_, g).store(&x2_[i]);
-            at(y1_, g).store(&y2_[i]);
-            at(io, g + 1).store(&y1_[i]);
+            at<W>(x1_, g).store(&x2_[i]);
+            at<W>(y1_, g).store(&y2_[i]);
+            at<W>(io, g + 1).store(&y1_[i]);
             // The plain chain guards each filter's input once more on the way in.
-            ((at(io, g) + eps) - eps).store(&x1_[i]);
+            ((at<W>(io, g) + kGuard) - kGuard).store(&x1_[i]);
         }
         x1_[0] = io[0];
         return io[N];
@@ -96,9 +98,9 @@ public:
 private:
     static constexpr double kGuard = 1e-17;
     static double guard(double v) { return (v + kGuard) - kGuard; }
-    template <std::size_t M>
-    [[gnu::always_inline]] static simd::F64x4 at(const std::array<double, M>& a, int i) {
-        return simd::F64x4::load(&a[static_cast<std::size_t>(i)]);
+    template <int W, std::size_t M>
+    [[gnu::always_inline]] static simd::Pack<W> at(const std::array<double, M>& a, int i) {
+        return simd::Pack<W>::load(&a[static_cast<std::size_t>(i)]);
     }
 
     alignas(32) std::array<double, N> b0_{}, b1_{}, b2_{}, a1_{}, a2_{};

@@ -66,21 +66,23 @@ void BiquadFilter::reset() {
     bias_ = 0.0;
 }
 
-void BiquadFilter::applyGlideLength() {
+std::int32_t BiquadFilter::glideLengthFor(double rate) {
     // Only rates from setSampleRate are range-checked; init stores its rate as given, so
     // the conversion to int is guarded here against NaN and absurd values.
-    const double n = sampleRate_ * kGlideSeconds;
-    if (!(n >= 1.0)) {
-        glideLength_ = 0;
-    } else if (n > 1.0e6) {
-        glideLength_ = 1000000;
-    } else {
-        glideLength_ = static_cast<std::int32_t>(n);
-    }
+    const double n = rate * kGlideSeconds;
+    if (!(n >= 1.0)) return 0;
+    if (n > 1.0e6) return 1000000;
+    return static_cast<std::int32_t>(n);
 }
 
+double BiquadFilter::acceptedSampleRate(double rate) {
+    return (rate >= kMinRate && rate <= kMaxRate) ? rate : kFallbackRate;
+}
+
+void BiquadFilter::applyGlideLength() { glideLength_ = glideLengthFor(sampleRate_); }
+
 void BiquadFilter::setSampleRate(double rate) {
-    sampleRate_ = (rate >= kMinRate && rate <= kMaxRate) ? rate : kFallbackRate;
+    sampleRate_ = acceptedSampleRate(rate);
     applyGlideLength();
     update();
     setSaturation(saturationAmount_);

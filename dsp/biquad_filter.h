@@ -65,6 +65,11 @@ public:
     void update();
     void snap();
 
+    // The rules setSampleRate applies (a rejected rate becomes 44100 Hz; the glide lasts 3 ms),
+    // shared with the filter banks that compute many filters of this kind side by side.
+    static double acceptedSampleRate(double rate);
+    static std::int32_t glideLengthFor(double rate);
+
     // Plain filtering with the target coefficients.
     double process(double x) {
         x = (x + kGuard) - kGuard;

@@ -141,6 +141,8 @@ const BiquadFilter& DrumRotor::directionFilter(int ray) const {
     return direction_[static_cast<std::size_t>(std::clamp(ray, 0, kRays - 1))];
 }
 
+void DrumRotor::setWideLanes(bool wide) { wideLanes_ = wide && simd::wideLanesSupported(); }
+
 // ---- audio-thread tasks ----------------------------------------------------------------
 
 void DrumRotor::servicePending(unsigned bits) {

@@ -40,6 +40,9 @@ public:
     void prepareFilters();
     double processPrimary(double x);
     double processSecondary(double x);
+    // Two lanes (false) or four (true, where the processor has AVX2); the results are the same.
+    void setWideLanes(bool wide);
+
     // The low part of the static ray from the last processPrimary call.
     double lowOutput() const { return lowOutput_; }
 

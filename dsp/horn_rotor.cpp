@@ -1,11 +1,15 @@
 #include "dsp/horn_rotor.h"
 
+#include "dsp/fast_math.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace kestro {
 
 using rotor::flush;
+using simd::Mask;
+using simd::Pack;
 
 namespace {
 
@@ -68,6 +72,13 @@ inline RowPosition rowAt(double position, int steps) {
     return {i % steps, position - i};
 }
 
+template <int W>
+[[gnu::always_inline]] inline Mask<W> maskAt(const std::array<std::int64_t, HornRotor::kBeamRays>& a, int first) {
+    Mask<W> m;
+    __builtin_memcpy(&m.m, &a[static_cast<std::size_t>(first)], sizeof m.m);
+    return m;
+}
+
 } // namespace
 
 HornRotor::HornRotor(int cascadeFlag, int noiseFlag)
@@ -89,16 +100,12 @@ HornRotor::HornRotor(int cascadeFlag, int noiseFlag)
         f.setEnabled(primary_ || i < kCascadeBEnabled);
     }
     loadCascade();
+    beam1_.setWideLanes(wideLanes_);
+    beam2_.setWideLanes(wideLanes_);
     // Both beam filters colour the sound; they start facing the microphone.
-    for (BiquadFilter& f : beam1_) {
-        f.init(44100.0, BiquadFilter::Peaking, 1000.0, 1.0, 0.0);
-        f.setEnabled(true);
-        f.setAll(kBeamHalf[0].frequency, kBeamHalf[0].q, kBeamHalf[0].gainDb);
-    }
-    for (BiquadFilter& f : beam2_) {
-        f.init(44100.0, BiquadFilter::Peaking, 1000.0, 1.0, 0.0);
-        f.setEnabled(true);
-        f.setAll(kBeam18Frequency, kBeam18Q, kBeam18Gain[0]);
+    for (int k = 0; k < kBeamRays; ++k) {
+        beam1_.setAll(k, kBeamHalf[0].frequency, kBeamHalf[0].q, kBeamHalf[0].gainDb);
+        beam2_.setAll(k, kBeam18Frequency, kBeam18Q, kBeam18Gain[0]);
     }
     for (auto& w : weights_) w.store(1.0);
     setReflectionLpf(0.3333);
@@ -161,11 +168,6 @@ const BiquadFilter& HornRotor::cascadeFilter(int i) const {
     return cascade_[static_cast<std::size_t>(std::clamp(i, 0, kCascade - 1))];
 }
 
-const BiquadFilter& HornRotor::beamFilter(int ray, int which) const {
-    const auto k = static_cast<std::size_t>(std::clamp(ray, 0, kBeamRays - 1));
-    return which == 0 ? beam1_[k] : beam2_[k];
-}
-
 // ---- audio-thread tasks ----------------------------------------------------------------
 
 void HornRotor::servicePending(unsigned bits) {
@@ -205,10 +207,42 @@ void HornRotor::loadCascade() {
     else secondaryChain_.load(cascade_.data(), kSecondaryCascade);
 }
 
+void HornRotor::RayLanes::set(int lane, const Ray& r, bool used) {
+    const auto i = static_cast<std::size_t>(lane);
+    length[i] = r.length;
+    angleSign[i] = r.angle * r.sign;
+    width[i] = r.width;
+    sign[i] = r.sign;
+    phaseDelay[i] = r.phaseDelay;
+    twoWidth[i] = 2.0 * r.width;
+    oneMinusWidth[i] = 1.0 - r.width;
+    midSpan[i] = 1.0 - 2.0 * r.width;
+    active[i] = used ? -1 : 0;
+}
+
 void HornRotor::refreshDerived() {
     for (Ray& r : rays_)
         r.phaseDelay = std::min(ringDelay(r.length), static_cast<double>(kRingSize - 1));
     staticDelay_ = rays_[0].length * samplesPerMetre_;
+    // Which image of the open back the microphone sees, if any.
+    const int back = visibility_ == 0 ? 6 : (visibility_ == 2 ? 7 : -1);
+    if (primary_) {
+        for (int lane = 0; lane < kBeamRays; ++lane) {
+            const int k = kLaneRay[lane];
+            lanes_.set(lane, rays_[static_cast<std::size_t>(k)], (k != 6 && k != 7) || k == back);
+        }
+    } else {
+        lanes_.set(0, rays_[0], true);
+        lanes_.set(1, rays_[1], true);
+        lanes_.set(2, rays_[static_cast<std::size_t>(back >= 0 ? back : 6)], back >= 0);
+        lanes_.set(3, rays_[0], false);
+    }
+}
+
+void HornRotor::setWideLanes(bool wide) {
+    wideLanes_ = wide && simd::wideLanesSupported();
+    beam1_.setWideLanes(wideLanes_);
+    beam2_.setWideLanes(wideLanes_);
 }
 
 void HornRotor::rebuildGeometry() {
@@ -289,12 +323,14 @@ void HornRotor::reset() {
     clearRings();
     smooth_.fill(0.0);
     staticY_ = 0.0;
-    reduced_ = {};
-    for (auto& row : rayRing_) row.fill(0.0);
+    reducedY_.fill(0.0);
+    reducedC_.fill(0.0);
+    secondarySmooth_.fill(0.0);
+    raySums_.fill(0.0);
     rayIndex_ = 0;
     for (BiquadFilter& f : cascade_) f.setInstant(true);
-    for (BiquadFilter& f : beam1_) f.setInstant(true);
-    for (BiquadFilter& f : beam2_) f.setInstant(true);
+    beam1_.setInstant(true);
+    beam2_.setInstant(true);
 }
 
 void HornRotor::prepareFilters() {
@@ -306,52 +342,57 @@ void HornRotor::prepareFilters() {
         f.setInstant(false);
     }
     loadCascade();
-    for (BiquadFilter& f : beam1_) {
-        f.setSampleRate(rate_);
-        f.setAll(kBeamHalf[0].frequency, kBeamHalf[0].q, kBeamHalf[0].gainDb);
-        f.setInstant(false);
+    beam1_.setSampleRate(rate_);
+    beam2_.setSampleRate(rate_);
+    for (int k = 0; k < kBeamRays; ++k) {
+        beam1_.setAll(k, kBeamHalf[0].frequency, kBeamHalf[0].q, kBeamHalf[0].gainDb);
+        beam2_.setAll(k, kBeam18Frequency, kBeam18Q, kBeam18Gain[0]);
     }
-    for (BiquadFilter& f : beam2_) {
-        f.setSampleRate(rate_);
-        f.setAll(kBeam18Frequency, kBeam18Q, kBeam18Gain[0]);
-        f.setInstant(false);
-        f.setEnabled(true);
-    }
+    beam1_.setInstant(false);
+    beam2_.setInstant(false);
 }
 
 // ---- per sample ----------------------------------------------------------------------
 
-void HornRotor::setBeam(int k, double beamAngle) {
-    const double back = 1.0 - beamAngle;
-    const RowPosition a = rowAt(back * 36.0, 36);
-    const FilterSetting& r0 = kBeam36[static_cast<std::size_t>(a.row)];
-    const FilterSetting& r1 = kBeam36[static_cast<std::size_t>(a.row + 1)];
-    beam1_[static_cast<std::size_t>(k)].setAll(r0.frequency + (r1.frequency - r0.frequency) * a.frac,
-                                               r0.q + (r1.q - r0.q) * a.frac,
-                                               r0.gainDb + (r1.gainDb - r0.gainDb) * a.frac);
-    const RowPosition b = rowAt(back * 18.0, 18);
-    const double g0 = kBeam18Gain[b.row];
-    const double g1 = kBeam18Gain[b.row + 1];
-    beam2_[static_cast<std::size_t>(k)].setAll(kBeam18Frequency, kBeam18Q, g0 + (g1 - g0) * b.frac);
+// New beam filter settings on a control-rate sample, from each lane's beam angle.
+void HornRotor::setBeams(const double* beamAngle) {
+    alignas(32) double f[kBeamRays], q[kBeamRays], g1[kBeamRays], g2[kBeamRays];
+    unsigned used = 0;
+    for (int lane = 0; lane < kBeamRays; ++lane) {
+        const auto i = static_cast<std::size_t>(lane);
+        if (lanes_.active[i] == 0) continue;
+        used |= 1u << lane;
+        const double back = 1.0 - beamAngle[lane];
+        const RowPosition a = rowAt(back * 36.0, 36);
+        const FilterSetting& r0 = kBeam36[static_cast<std::size_t>(a.row)];
+        const FilterSetting& r1 = kBeam36[static_cast<std::size_t>(a.row + 1)];
+        f[lane] = r0.frequency + (r1.frequency - r0.frequency) * a.frac;
+        q[lane] = r0.q + (r1.q - r0.q) * a.frac;
+        g1[lane] = r0.gainDb + (r1.gainDb - r0.gainDb) * a.frac;
+        const RowPosition b = rowAt(back * 18.0, 18);
+        g2[lane] = kBeam18Gain[b.row] + (kBeam18Gain[b.row + 1] - kBeam18Gain[b.row]) * b.frac;
+    }
+    const double f2[4] = {kBeam18Frequency, kBeam18Frequency, kBeam18Frequency, kBeam18Frequency};
+    const double q2[4] = {kBeam18Q, kBeam18Q, kBeam18Q, kBeam18Q};
+    for (int g = 0; g < kBeamRays; g += 4) {
+        const unsigned lanes = (used >> g) & 0xfu;
+        beam1_.setAll(g, lanes, f + g, q + g, g1 + g);
+        beam2_.setAll(g, lanes, f2, q2, g2 + g);
+    }
 }
 
-[[gnu::always_inline]] inline double HornRotor::tap(int k, double gain, bool control, double fm,
-                                                    double am, double clip) {
-    const Ray& r = rays_[static_cast<std::size_t>(k)];
-    const Beam beam = hornBeam(rayDirection(r), r.width, r.sign);
-    const double delay = (r.length + beam.m * fm) * samplesPerMetre_;
-    double level = attenuationAt((beam.m * am + r.length - 0.3 + am) * 100.0) * attScale_;
-    if (level < clip) level = clip;
-    const double d = readInput(delay);
-    if (control) setBeam(k, wrapUnit(beam.theta / rotor::kTwoPi + 0.25));
-    const auto i = static_cast<std::size_t>(k);
-    return beam2_[i].processGliding(beam1_[i].processGliding(d)) * level * gain;
-}
+// The primary routine with the rays in packs of W lanes. Each step runs for every pack before
+// the next step starts, so the packs' long dependency chains (phase read, beam law, delay read,
+// two filters) overlap instead of following one another.
+template <int W>
+[[gnu::always_inline]] inline double HornRotor::primaryKernel(double x) {
+    using P = Pack<W>;
+    constexpr int kPacks = kBeamRays / W;
+    const auto at = [](const RayLanes::Lanes& a, int first) { return P::load(&a[static_cast<std::size_t>(first)]); };
 
-double HornRotor::processPrimary(double x) {
     servicePending(takePending());
     // The cascade's history part first: it then overlaps with the rays below.
-    primaryChain_.begin();
+    primaryChain_.begin<W>();
     const double emitted = motion_.step();
     writeInput(x, emitted);
     const bool control = controlRateSample();
@@ -372,68 +413,98 @@ double HornRotor::processPrimary(double x) {
     const double r4 = r3 * r;
     const double r5 = r4 * r;
 
-    alignas(64) double out[kSlots] = {};
-    double noiseLevel = 0.0;
-    auto smoothed = [this, &out](int k, double v, double coeff) {
-        double& y = smooth_[static_cast<std::size_t>(k)];
-        y = flush((y - v) * coeff + v);
-        out[k] = y;
-    };
+    // By lane (kLaneRay): ray 0 direct; rays 1..5 wall reflections (times the reflection
+    // scale); 8..11 the further images; 6 and 7 the open back. Each reflection loses treble
+    // through its own smoother; the direct ray has none (coefficient 0 marks it).
+    alignas(32) const double gain[kBeamRays] = {1.0, r * rs, r2 * rs, r2 * rs, r3 * rs, r3 * rs,
+                                                r4,  r4,     r5,      r5,      r,       r};
+    alignas(32) const double weight[kBeamRays] = {w0, w1, w2, w3, w4, w5, w6, w6, w6, w6, w1, w1};
+    alignas(32) const double smoothing[kBeamRays] = {0.0, k0, k1, k1, k2, k2, k3, k3, k4, k4, k0, k0};
 
-    // Direct sound, unsmoothed.
-    out[0] = tap(0, 1.0, control, fm, am, clip) * w0;
-    // Sound from the open back: which image the microphone sees depends on its side.
-    const int back = visibility_ == 0 ? 6 : (visibility_ == 2 ? 7 : -1);
-    if (back >= 0) smoothed(back, tap(back, r, control, fm, am, clip) * w1, k0);
-    // Wall reflections, losing treble with every bounce.
-    smoothed(1, tap(1, r * rs, control, fm, am, clip) * w1, k0);
-    smoothed(2, tap(2, r2 * rs, control, fm, am, clip) * w2, k1);
-    smoothed(3, tap(3, r2 * rs, control, fm, am, clip) * w3, k1);
-    smoothed(4, tap(4, r3 * rs, control, fm, am, clip) * w4, k2);
-    smoothed(5, tap(5, r3 * rs, control, fm, am, clip) * w5, k2);
-    smoothed(8, tap(8, r4, control, fm, am, clip) * w6, k3);
-    smoothed(9, tap(9, r4, control, fm, am, clip) * w6, k3);
-    smoothed(10, tap(10, r5, control, fm, am, clip) * w6, k4);
-    smoothed(11, tap(11, r5, control, fm, am, clip) * w6, k4);
+    // 1. The beam law: where the mouth pointed when the sound now arriving left it, relative
+    //    to each ray (see hornBeam).
+    Mask<W> active[kPacks];
+    P m[kPacks];
+    alignas(32) double beamAngle[kBeamRays];
+    for (int p = 0; p < kPacks; ++p) {
+        const int first = p * W;
+        active[p] = maskAt<W>(lanes_.active, first);
+        const P u = wrapUnitLanes(emittedPhaseLanes(at(lanes_.phaseDelay, first)) - at(lanes_.angleSign, first));
+        const P w = at(lanes_.width, first);
+        const P s = at(lanes_.sign, first);
+        const P oneMinusW = at(lanes_.oneMinusWidth, first);
+        const Mask<W> front = u <= w;
+        const Mask<W> rear = ~front & (u >= oneMinusW);
+        const P num = simd::select(rear, (u - oneMinusW) * rotor::kPi, u - w);
+        const P quotient = num / simd::select(front | rear, at(lanes_.twoWidth, first), at(lanes_.midSpan, first));
+        const P theta = simd::select(rear, quotient, quotient * rotor::kPi);
+        const P sine = fastmath::sinPi(theta);
+        m[p] = simd::select(rear, -sine * s, sine * s);
+        if (control) {
+            const P turned = simd::select(rear, theta * s - rotor::kPi, theta * s);
+            wrapUnitLanes(turned / rotor::kTwoPi + 0.25).store(&beamAngle[first]);
+        }
+    }
+
+    // 2. Control rate: the beam filters follow the beam angles.
+    if (control) setBeams(beamAngle);
+
+    // 3. The filters' glide steps and history parts, which need no input yet.
+    for (int p = 0; p < kPacks; ++p) {
+        beam1_.glideStep<W>(p * W, active[p]);
+        beam2_.glideStep<W>(p * W, active[p]);
+    }
+
+    // 4. Delays (Doppler) and levels, then the filtered, weighted and smoothed rays.
+    alignas(32) double out[kBeamRays];
+    for (int p = 0; p < kPacks; ++p) {
+        const int first = p * W;
+        const P length = at(lanes_.length, first);
+        const P delay = (length + m[p] * fm) * samplesPerMetre_;
+        P level = attenuationLanes((m[p] * am + length - 0.3 + am) * 100.0) * attScale_;
+        level = simd::select(level < clip, P::broadcast(clip), level);
+        const P d = readInputLanes(delay);
+        const P filtered = beam2_.run<W>(first, active[p], beam1_.run<W>(first, active[p], d));
+        const P v = filtered * level * P::load(&gain[first]) * P::load(&weight[first]);
+        const P coeff = P::load(&smoothing[first]);
+        const P previous = P::load(&smooth_[static_cast<std::size_t>(first)]);
+        const P smoothed = flushLanes((previous - v) * coeff + v);
+        const Mask<W> reflected = coeff != 0.0;
+        simd::select(active[p] & reflected, smoothed, previous).store(&smooth_[static_cast<std::size_t>(first)]);
+        simd::select(active[p], simd::select(reflected, smoothed, v), P::broadcast(0.0)).store(&out[first]);
+    }
 
     // Static ray: the part of the sound that does not rotate, along the direct path.
+    double noiseLevel;
+    double staticOut;
     {
         double level = attenuationAt((rays_[0].length - 0.3 + am) * 100.0) * attScale_;
         if (level < clip) level = clip;
         const double d = readInput(staticDelay_);
         if (control) staticCoefficient();
         staticY_ = flush((staticY_ - d) * staticCoeff_ + d);
-        out[kStaticRay] = staticY_ * staticWeight_.load() * level;
+        staticOut = staticY_ * staticWeight_.load() * level;
         noiseLevel = level * mechLevel_.load();
     }
 
-    // Ray outputs into their rings; the z-axis copies read them a little later.
-    auto& row = rayRing_[static_cast<std::size_t>(rayIndex_)];
-    for (int k = 0; k < kSlots; ++k) row[static_cast<std::size_t>(k)] = out[k];
-    double sum = 0.0;
-    for (int k = 0; k < kRays; ++k) sum += out[k];
-
+    // Ray sums into their ring; the z-axis copies read it a little later. The order of the
+    // sum is fixed, whatever the pack width.
+    const double sum = (((out[0] + out[1]) + (out[2] + out[3])) + ((out[4] + out[5]) + (out[6] + out[7]))) +
+                       (((out[8] + out[9]) + (out[10] + out[11])) + staticOut);
+    raySums_[static_cast<std::size_t>(rayIndex_)] = sum;
     double zSum[2];
-    for (int z = 0; z < 2; ++z) {
-        const auto i0 = static_cast<std::size_t>((rayIndex_ - zOffset_[static_cast<std::size_t>(z)]) &
-                                                 kRayRingMask);
+    for (std::size_t z = 0; z < 2; ++z) {
+        const auto i0 = static_cast<std::size_t>((rayIndex_ - zOffset_[z]) & kRayRingMask);
         const auto i1 = (i0 + 1) & static_cast<std::size_t>(kRayRingMask);
-        const double f = zFraction_[static_cast<std::size_t>(z)];
-        const auto& a = rayRing_[i0];
-        const auto& b = rayRing_[i1];
-        alignas(64) double lerp[kSlots];
-        for (std::size_t k = 0; k < kSlots; ++k) lerp[k] = a[k] + (b[k] - a[k]) * f;
-        double s = 0.0;
-        for (int k = 0; k < kRays; ++k) s += lerp[k];
-        zSum[z] = s;
+        zSum[z] = raySums_[i0] + (raySums_[i1] - raySums_[i0]) * zFraction_[z];
     }
     double y = sum + (zSum[0] + zSum[1]) * w7 * r2;
 
-    y = primaryChain_.finish(y);
+    y = primaryChain_.finish<W>(y);
     y *= outputGain_;
 
     // Independent of the cascade above, so placed here the motor noise runs while the
-    // cascade's long dependency chain is still in flight.
+    // cascade's dependency chain is still in flight.
     if (noise_) {
         noise_->setInputs(noiseLevel, micAngle_.load(), motion_.speed());
         noiseSample_ = noise_->process();
@@ -444,26 +515,15 @@ double HornRotor::processPrimary(double x) {
     return y;
 }
 
-double HornRotor::reducedTap(ReducedState& st, const Ray& r, double gain, double fm, double am,
-                             double dist) {
-    // The direction-dependent low-pass of the reduced taps glides towards a target formed as
-    // pow(0.005, F) of the table's corner frequency F (550 to 1100) itself, not F / rate.
-    // That is 0 for every direction, so these taps pass their delayed samples unfiltered:
-    // the behaviour the reflected sound was voiced with, kept on purpose. The drum's reduced
-    // tap uses F / rate and does filter.
-    constexpr double target = 0.0;
-    st.c = flush(st.c + (target - st.c) * c005_);
-    const Beam beam = hornBeam(rayDirection(r), r.width, r.sign);
-    const double delay = (beam.m * fm + r.length - dist + 2.0 * fm) * samplesPerMetre_;
-    const double level = attenuationAt((beam.m * am + r.length - 0.3 + am) * 100.0) * attScale_;
-    const double d = readInput(delay);
-    st.y = flush((st.y - d) * st.c + d);
-    return st.y * level * gain;
-}
+// The secondary routine: reduced taps for ray 0, ray 1 and the back ray (lanes 0 to 2).
+template <int W>
+[[gnu::always_inline]] inline double HornRotor::secondaryKernel(double x) {
+    using P = Pack<W>;
+    constexpr int kPacks = 4 / W;
+    const auto at = [](const RayLanes::Lanes& a, int first) { return P::load(&a[static_cast<std::size_t>(first)]); };
 
-double HornRotor::processSecondary(double x) {
     servicePending(takePending());
-    secondaryChain_.begin();
+    secondaryChain_.begin<W>();
     const double emitted = motion_.step();
     writeInput(x, emitted);
     const bool control = controlRateSample();
@@ -475,20 +535,54 @@ double HornRotor::processSecondary(double x) {
     const double r = reflection_.load();
     const double w0 = weights_[0].load(), w1 = weights_[1].load();
     const double k0 = reflectionK_[0].load();
+    alignas(32) const double gain[4] = {1.0, r, r, 0.0};
 
-    double sum = reducedTap(reduced_[0], rays_[0], 1.0, fm, am, dist) * w0;
+    // The direction-dependent low-pass of the reduced taps glides towards a target formed as
+    // pow(0.005, F) of the table's corner frequency F (550 to 1100) itself, not F / rate.
+    // That is 0 for every direction, so these taps pass their delayed samples unfiltered:
+    // the behaviour the reflected sound was voiced with, kept on purpose. The drum's reduced
+    // tap uses F / rate and does filter.
+    constexpr double target = 0.0;
+    alignas(32) double out[4];
+    for (int p = 0; p < kPacks; ++p) {
+        const int first = p * W;
+        const auto i = static_cast<std::size_t>(first);
+        const Mask<W> active = maskAt<W>(lanes_.active, first);
+        const P cPrevious = P::load(&reducedC_[i]);
+        const P c = flushLanes(cPrevious + (target - cPrevious) * c005_);
+        const P u = wrapUnitLanes(emittedPhaseLanes(at(lanes_.phaseDelay, first)) - at(lanes_.angleSign, first));
+        const P w = at(lanes_.width, first);
+        const P s = at(lanes_.sign, first);
+        const P oneMinusW = at(lanes_.oneMinusWidth, first);
+        const Mask<W> front = u <= w;
+        const Mask<W> rear = ~front & (u >= oneMinusW);
+        const P num = simd::select(rear, (u - oneMinusW) * rotor::kPi, u - w);
+        const P quotient = num / simd::select(front | rear, at(lanes_.twoWidth, first), at(lanes_.midSpan, first));
+        const P theta = simd::select(rear, quotient, quotient * rotor::kPi);
+        const P sine = fastmath::sinPi(theta);
+        const P m = simd::select(rear, -sine * s, sine * s);
+        const P length = at(lanes_.length, first);
+        const P delay = (m * fm + length - dist + 2.0 * fm) * samplesPerMetre_;
+        const P level = attenuationLanes((m * am + length - 0.3 + am) * 100.0) * attScale_;
+        const P d = readInputLanes(delay);
+        const P yPrevious = P::load(&reducedY_[i]);
+        const P y = flushLanes((yPrevious - d) * c + d);
+        simd::select(active, c, cPrevious).store(&reducedC_[i]);
+        simd::select(active, y, yPrevious).store(&reducedY_[i]);
+        (y * level * P::load(&gain[first])).store(&out[first]);
+    }
+
+    double sum = out[0] * w0;
     const int back = visibility_ == 0 ? 6 : (visibility_ == 2 ? 7 : -1);
     if (back >= 0) {
-        const double v = reducedTap(reduced_[1], rays_[static_cast<std::size_t>(back)], r, fm, am,
-                                    dist) *
-                         w1;
-        double& y = smooth_[static_cast<std::size_t>(back)];
+        const double v = out[2] * w1;
+        double& y = secondarySmooth_[static_cast<std::size_t>(back)];
         y = flush((y - v) * k0 + v);
         sum += y;
     }
     {
-        const double v = reducedTap(reduced_[2], rays_[1], r, fm, am, dist) * w1;
-        double& y = smooth_[1];
+        const double v = out[1] * w1;
+        double& y = secondarySmooth_[1];
         y = flush((y - v) * k0 + v);
         sum += y;
     }
@@ -502,9 +596,18 @@ double HornRotor::processSecondary(double x) {
         sum += staticY_ * staticWeight_.load() * level;
     }
 
-    const double y = secondaryChain_.finish(sum);
+    const double y = secondaryChain_.finish<W>(sum);
     advanceRings();
     return y;
 }
+
+double HornRotor::primaryNarrow(double x) { return primaryKernel<2>(x); }
+KESTRO_WIDE_LANES double HornRotor::primaryWide(double x) { return primaryKernel<4>(x); }
+double HornRotor::secondaryNarrow(double x) { return secondaryKernel<2>(x); }
+KESTRO_WIDE_LANES double HornRotor::secondaryWide(double x) { return secondaryKernel<4>(x); }
+
+double HornRotor::processPrimary(double x) { return wideLanes_ ? primaryWide(x) : primaryNarrow(x); }
+
+double HornRotor::processSecondary(double x) { return wideLanes_ ? secondaryWide(x) : secondaryNarrow(x); }
 
 } // namespace kestro

@@ -24,6 +24,7 @@
 
 #include "dsp/biquad_cascade.h"
 #include "dsp/biquad_filter.h"
+#include "dsp/gliding_biquad_bank.h"
 #include "dsp/rotor_voice.h"
 
 #include <array>
@@ -73,29 +74,51 @@ public:
     const Ray& ray(int k) const;
     double zAxisDelay(int i) const { return zDelay_[i & 1]; } // samples
     const BiquadFilter& cascadeFilter(int i) const;
-    const BiquadFilter& beamFilter(int ray, int which) const;
+    // The beam filters of rays 0..11 by lane (see kLaneRay): which 0 the first (36-step table),
+    // 1 the second.
+    const GlidingBiquadBank<kBeamRays>& beamFilters(int which) const { return which == 0 ? beam1_ : beam2_; }
+
+    // Two lanes (false) or four (true, where the processor has AVX2); the results are the same.
+    void setWideLanes(bool wide);
+
+    // Rays 0..11 as lanes of the primary routine's kernels: the back rays 6 and 7 (of which the
+    // visibility case uses at most one) come last, so only the last pack has idle lanes.
+    static constexpr int kLaneRay[kBeamRays] = {0, 1, 2, 3, 4, 5, 8, 9, 10, 11, 6, 7};
 
 private:
-    struct ReducedState {
-        double y = 0.0;
-        double c = 0.0;
-    };
-
     void servicePending(unsigned bits);
     void refreshDerived();
     void loadCascade();
     void applyReflectionLpf(double octaves, double rate);
-    void setBeam(int k, double beamAngle);
-    double tap(int k, double gain, bool control, double fm, double am, double clip);
-    double reducedTap(ReducedState& st, const Ray& r, double gain, double fm, double am,
-                      double dist);
+    void setBeams(const double* beamAngle);
+    template <int W>
+    double primaryKernel(double x);
+    template <int W>
+    double secondaryKernel(double x);
+    double primaryNarrow(double x);
+    KESTRO_WIDE_LANES double primaryWide(double x);
+    double secondaryNarrow(double x);
+    KESTRO_WIDE_LANES double secondaryWide(double x);
 
     const bool primary_;
 
     std::array<Ray, kRays> rays_{};
     double staticDelay_ = 0.0; // samples, ray 0's path without modulation
-    std::array<BiquadFilter, kBeamRays> beam1_{};
-    std::array<BiquadFilter, kBeamRays> beam2_{};
+    // Beam filters by lane (kLaneRay).
+    GlidingBiquadBank<kBeamRays> beam1_{BankResponse::Peaking};
+    GlidingBiquadBank<kBeamRays> beam2_{BankResponse::Peaking};
+
+    // The rays as the kernels read them, lane by lane. The primary routine uses all twelve
+    // lanes (kLaneRay); the secondary routine lanes 0 to 2 for ray 0, ray 1 and the back ray.
+    struct RayLanes {
+        using Lanes = std::array<double, kBeamRays>;
+        alignas(32) Lanes length{}, angleSign{}, width{}, sign{}, phaseDelay{};
+        alignas(32) Lanes twoWidth{}, oneMinusWidth{}, midSpan{}; // 2w, 1 - w, 1 - 2w
+        // All ones where the visibility case uses the lane's ray, zero where it does not.
+        alignas(32) std::array<std::int64_t, kBeamRays> active{};
+        void set(int lane, const Ray& r, bool used);
+    };
+    RayLanes lanes_;
     // The cascade filters hold the configuration; the chains below do the per-sample work.
     std::array<BiquadFilter, kCascade> cascade_{};
     BiquadCascade<kCascade> primaryChain_;
@@ -111,14 +134,16 @@ private:
     double outputGain_ = 1.0;
 
     // Per-sample state.
-    std::array<double, kRays> smooth_{};    // reflection smoothers by ray
+    alignas(32) std::array<double, kBeamRays> smooth_{}; // reflection smoothers by lane
     double staticY_ = 0.0;
-    std::array<ReducedState, 3> reduced_{}; // secondary: ray 0, back ray, ray 1
+    // Secondary routine: the reduced taps' low-pass output and coefficient by lane (ray 0,
+    // ray 1, back ray), and the reflection smoothers of rays 1, 6 and 7.
+    alignas(32) std::array<double, 4> reducedY_{};
+    alignas(32) std::array<double, 4> reducedC_{};
+    std::array<double, kRays> secondarySmooth_{};
 
-    // Ray output rings, interleaved so that one ring position of all rays is one cache line
-    // pair; slot = ray index, unused slots hold 0.
-    static constexpr int kSlots = 16;
-    alignas(64) std::array<std::array<double, kSlots>, kRayRingSize> rayRing_{};
+    // The sum of all rays of each sample, for the z-axis copies (which interpolate the sum).
+    std::array<double, kRayRingSize> raySums_{};
     std::int32_t rayIndex_ = 0;
     std::array<double, 2> zDelay_{};
     std::array<std::int32_t, 2> zOffset_{};

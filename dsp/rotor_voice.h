@@ -13,6 +13,7 @@
 
 #include "dsp/motor_noise_player.h"
 #include "dsp/rotor_motion.h"
+#include "dsp/simd.h"
 #include "dsp/table_readers.h"
 
 #include <array>
@@ -70,6 +71,10 @@ public:
     double attenuationScale() const { return attScale_; }
     double attenuationTableEntry(int i) const;
     int visibilityCase() const { return visibility_; }
+
+    // Whether the per-sample kernels run four lanes at once (AVX2) or two; the results are the
+    // same. Each voice kind offers setWideLanes(bool) for tests and measurements.
+    bool wideLanes() const { return wideLanes_; }
 
     double rotationPhase() const { return motion_.phase(); } // turns
     double speedHz() const { return motion_.speedHz(); }
@@ -219,6 +224,94 @@ protected:
         return readCubicWrapped(static_cast<double>(writeIndex_) - delay, 0.0, input_.data(),
                                 kRingSize);
     }
+    // The same reads for a pack of rays at once (see simd.h); each lane computes exactly what
+    // the scalar read computes for it.
+    template <int W>
+    [[gnu::always_inline]] simd::Pack<W> emittedPhaseLanes(const simd::Pack<W>& phaseDelay) const {
+        const simd::Ints<W> i = simd::truncateToInt(static_cast<double>(writeIndex_) - phaseDelay) & kRingMask;
+        simd::Pack<W> r;
+        for (int j = 0; j < W; ++j) r.v[j] = phaseRing_[static_cast<std::size_t>(i[j])];
+        return r;
+    }
+    template <int W>
+    [[gnu::always_inline]] simd::Pack<W> attenuationLanes(const simd::Pack<W>& position) const {
+        using P = simd::Pack<W>;
+        constexpr int n = kAttenuationSize - 1;
+        const simd::Mask<W> low = ~(position > 0.0); // NaN reads the first entry
+        const simd::Mask<W> high = position >= static_cast<double>(n);
+        const P p = simd::select(low | high, P::broadcast(0.0), position);
+        const simd::Ints<W> i = simd::truncateToInt(p);
+        const P t = guardFractionLanes(p - simd::toDouble<W>(i));
+        P a, b, c, d;
+        if (!simd::any(low | high) && simd::all(p < static_cast<double>(n - 2)) && simd::all(p >= 1.0)) {
+            // Inside the table no tap needs its index held at an end.
+            for (int j = 0; j < W; ++j) {
+                const double* e = &attTable_[static_cast<std::size_t>(i[j] - 1)];
+                a.v[j] = e[0];
+                b.v[j] = e[1];
+                c.v[j] = e[2];
+                d.v[j] = e[3];
+            }
+            return cubicLanes(t, a, b, c, d);
+        }
+        for (int j = 0; j < W; ++j) {
+            const int k = i[j];
+            const int next = k + 1 > n ? k : k + 1;
+            const int afterNext = k + 2 > n ? next : k + 2;
+            a.v[j] = attTable_[static_cast<std::size_t>(k > 0 ? k - 1 : 0)];
+            b.v[j] = attTable_[static_cast<std::size_t>(k)];
+            c.v[j] = attTable_[static_cast<std::size_t>(next)];
+            d.v[j] = attTable_[static_cast<std::size_t>(afterNext)];
+        }
+        return simd::select(low, P::broadcast(attTable_[0]),
+                            simd::select(high, P::broadcast(attTable_[n]), cubicLanes(t, a, b, c, d)));
+    }
+    template <int W>
+    [[gnu::always_inline]] simd::Pack<W> readInputLanes(simd::Pack<W> delay) const {
+        using P = simd::Pack<W>;
+        delay = simd::select(~(delay > 0.0), P::broadcast(0.0),
+                             simd::select(delay > kMaxDelay, P::broadcast(kMaxDelay), delay));
+        P p = static_cast<double>(writeIndex_) - delay;
+        p = simd::select(p < 0.0, p + static_cast<double>(kRingSize), p);
+        const simd::Ints<W> i = simd::truncateToInt(p);
+        const P t = guardFractionLanes(p - simd::toDouble<W>(i));
+        // i - 1 is -1 only at position 0, whose first tap is the ring's last sample.
+        const simd::Ints<W> first = (i - 1) & kRingMask;
+        P a, b, c, d;
+        for (int k = 0; k < W; ++k) {
+            const double* e = &input_[static_cast<std::size_t>(first[k])];
+            a.v[k] = e[0];
+            b.v[k] = e[1];
+            c.v[k] = e[2];
+            d.v[k] = e[3];
+        }
+        return cubicLanes(t, a, b, c, d);
+    }
+    template <int W>
+    [[gnu::always_inline]] static simd::Pack<W> guardFractionLanes(const simd::Pack<W>& t) {
+        return (t + 1e-12) - 1e-12;
+    }
+    template <int W>
+    [[gnu::always_inline]] static simd::Pack<W> cubicLanes(const simd::Pack<W>& t, const simd::Pack<W>& a,
+                                                          const simd::Pack<W>& b, const simd::Pack<W>& c,
+                                                          const simd::Pack<W>& d) {
+        const simd::Pack<W> t2 = t * t;
+        const simd::Pack<W> t3 = t2 * t;
+        return 0.5 * ((2.0 * t2 - t3 - t) * a + (3.0 * t3 - 5.0 * t2 + 2.0) * b + (4.0 * t2 - 3.0 * t3 + t) * c +
+                      (t3 - t2) * d);
+    }
+    template <int W>
+    [[gnu::always_inline]] static simd::Pack<W> flushLanes(const simd::Pack<W>& x) {
+        return (x + 1e-12) - 1e-12;
+    }
+    template <int W>
+    [[gnu::always_inline]] static simd::Pack<W> wrapUnitLanes(const simd::Pack<W>& x) {
+        return simd::select(x < 0.0, x + 1.0, simd::select(x >= 1.0, x - 1.0, x));
+    }
+
+    // Whether the per-sample kernels run four lanes (AVX2) or two; the results are the same.
+    bool wideLanes_ = simd::wideLanesSupported();
+
     bool controlRateSample() const { return (counter_ & controlMask_) == 0; }
     void advanceRings() {
         writeIndex_ = (writeIndex_ + 1) & kRingMask;

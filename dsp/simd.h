@@ -1,35 +1,63 @@
 #pragma once
-// Four doubles side by side, for the places where the rotor voices do the same arithmetic for
-// several rays or filters at once.
+// Packs of doubles for the places where the rotor voices do the same arithmetic for several
+// rays or filters at once.
 //
-// Built on the compiler's vector extensions, so the code stays portable: on the x86-64 baseline
-// each operation becomes a pair of SSE2 instructions, where wider registers are enabled one
-// instruction. Every lane computes exactly what the same expression would compute on a plain
-// double (IEEE operations in the written order; the build never fuses multiply and add), so
-// moving scalar code into lanes does not change its results.
+// Pack<2> is one SSE2 register, which every x86-64 processor has; Pack<4> is one AVX register
+// and is only used inside functions compiled for AVX2 (KESTRO_WIDE_LANES), which the voices
+// call when wideLanesSupported() says the processor has it. The same kernels are written once
+// as templates over the pack width. Every lane computes exactly what the same expression
+// computes on a plain double (IEEE operations in the written order; the build never fuses a
+// multiply and an add), so the two widths give identical results and moving scalar code into
+// lanes does not change it.
 //
-// The vectors are wrapped in small structs: passing raw 32-byte vectors by value would change
-// the calling convention between builds with and without wide registers, which the compiler
-// rightly warns about.
+// Packs are wrapped in small structs: passing raw vectors by value would make the calling
+// convention depend on the instruction set, which the compiler rightly warns about.
 
 #include <cstdint>
 
+#if defined(__x86_64__) || defined(__i386__)
+#define KESTRO_WIDE_LANES [[gnu::target("avx2")]]
+#define KESTRO_HAS_WIDE_LANES 1
+#else
+#define KESTRO_WIDE_LANES
+#define KESTRO_HAS_WIDE_LANES 0
+#endif
+
 namespace kestro::simd {
 
-using RawF64x4 = double __attribute__((vector_size(32)));
-using RawI64x4 = std::int64_t __attribute__((vector_size(32)));
-using RawI32x4 = std::int32_t __attribute__((vector_size(16)));
-
-struct Mask4 {
-    RawI64x4 m;
+template <int W>
+struct Raw;
+template <>
+struct Raw<2> {
+    using F = double __attribute__((vector_size(16)));
+    using I = std::int64_t __attribute__((vector_size(16)));
+    using N = std::int32_t __attribute__((vector_size(8)));
+};
+template <>
+struct Raw<4> {
+    using F = double __attribute__((vector_size(32)));
+    using I = std::int64_t __attribute__((vector_size(32)));
+    using N = std::int32_t __attribute__((vector_size(16)));
 };
 
-struct alignas(32) F64x4 {
-    RawF64x4 v;
+// Per lane all ones (true) or all zeros (false).
+template <int W>
+struct Mask {
+    typename Raw<W>::I m;
+    [[gnu::always_inline]] static Mask none() { return {typename Raw<W>::I{}}; }
+    [[gnu::always_inline]] static Mask all() { return {typename Raw<W>::I{} - 1}; }
+    [[gnu::always_inline]] bool operator[](int i) const { return m[i] != 0; }
+};
 
-    [[gnu::always_inline]] static F64x4 broadcast(double x) { return {RawF64x4{x, x, x, x}}; }
-    [[gnu::always_inline]] static F64x4 load(const double* p) {
-        F64x4 r;
+template <int W>
+struct Pack {
+    static constexpr int kWidth = W;
+    using RawF = typename Raw<W>::F;
+    RawF v;
+
+    [[gnu::always_inline]] static Pack broadcast(double x) { return {RawF{} + x}; }
+    [[gnu::always_inline]] static Pack load(const double* p) {
+        Pack r;
         __builtin_memcpy(&r.v, p, sizeof r.v);
         return r;
     }
@@ -37,42 +65,85 @@ struct alignas(32) F64x4 {
     [[gnu::always_inline]] double operator[](int i) const { return v[i]; }
 };
 
-[[gnu::always_inline]] inline F64x4 operator+(F64x4 a, F64x4 b) { return {a.v + b.v}; }
-[[gnu::always_inline]] inline F64x4 operator-(F64x4 a, F64x4 b) { return {a.v - b.v}; }
-[[gnu::always_inline]] inline F64x4 operator*(F64x4 a, F64x4 b) { return {a.v * b.v}; }
-[[gnu::always_inline]] inline F64x4 operator/(F64x4 a, F64x4 b) { return {a.v / b.v}; }
-[[gnu::always_inline]] inline F64x4 operator-(F64x4 a) { return {-a.v}; }
-[[gnu::always_inline]] inline F64x4 operator+(F64x4 a, double b) { return {a.v + b}; }
-[[gnu::always_inline]] inline F64x4 operator-(F64x4 a, double b) { return {a.v - b}; }
-[[gnu::always_inline]] inline F64x4 operator*(F64x4 a, double b) { return {a.v * b}; }
-[[gnu::always_inline]] inline F64x4 operator/(F64x4 a, double b) { return {a.v / b}; }
-[[gnu::always_inline]] inline F64x4 operator+(double a, F64x4 b) { return {a + b.v}; }
-[[gnu::always_inline]] inline F64x4 operator-(double a, F64x4 b) { return {a - b.v}; }
-[[gnu::always_inline]] inline F64x4 operator*(double a, F64x4 b) { return {a * b.v}; }
-[[gnu::always_inline]] inline F64x4 operator/(double a, F64x4 b) { return {a / b.v}; }
+// Whole numbers per lane (table and ring indices).
+template <int W>
+using Ints = typename Raw<W>::N;
 
-[[gnu::always_inline]] inline Mask4 operator<(F64x4 a, F64x4 b) { return {a.v < b.v}; }
-[[gnu::always_inline]] inline Mask4 operator<=(F64x4 a, F64x4 b) { return {a.v <= b.v}; }
-[[gnu::always_inline]] inline Mask4 operator>(F64x4 a, F64x4 b) { return {a.v > b.v}; }
-[[gnu::always_inline]] inline Mask4 operator>=(F64x4 a, F64x4 b) { return {a.v >= b.v}; }
-[[gnu::always_inline]] inline Mask4 operator==(F64x4 a, F64x4 b) { return {a.v == b.v}; }
-[[gnu::always_inline]] inline Mask4 operator!=(F64x4 a, F64x4 b) { return {a.v != b.v}; }
-[[gnu::always_inline]] inline Mask4 operator&(Mask4 a, Mask4 b) { return {a.m & b.m}; }
-[[gnu::always_inline]] inline Mask4 operator|(Mask4 a, Mask4 b) { return {a.m | b.m}; }
-[[gnu::always_inline]] inline Mask4 operator~(Mask4 a) { return {~a.m}; }
+#define KESTRO_PACK_OP(op)                                                                                 \
+    template <int W>                                                                                       \
+    [[gnu::always_inline]] inline Pack<W> operator op(const Pack<W>& a, const Pack<W>& b) { return {a.v op b.v}; }      \
+    template <int W>                                                                                       \
+    [[gnu::always_inline]] inline Pack<W> operator op(const Pack<W>& a, double b) { return {a.v op b}; }         \
+    template <int W>                                                                                       \
+    [[gnu::always_inline]] inline Pack<W> operator op(double a, const Pack<W>& b) { return {a op b.v}; }
+KESTRO_PACK_OP(+)
+KESTRO_PACK_OP(-)
+KESTRO_PACK_OP(*)
+KESTRO_PACK_OP(/)
+#undef KESTRO_PACK_OP
 
-// Per lane: m ? a : b.
-[[gnu::always_inline]] inline F64x4 select(Mask4 m, F64x4 a, F64x4 b) { return {m.m ? a.v : b.v}; }
+template <int W>
+[[gnu::always_inline]] inline Pack<W> operator-(const Pack<W>& a) { return {-a.v}; }
 
-[[gnu::always_inline]] inline bool any(Mask4 m) { return (m.m[0] | m.m[1] | m.m[2] | m.m[3]) != 0; }
-[[gnu::always_inline]] inline bool all(Mask4 m) { return (m.m[0] & m.m[1] & m.m[2] & m.m[3]) != 0; }
+#define KESTRO_PACK_COMPARE(op)                                                                            \
+    template <int W>                                                                                       \
+    [[gnu::always_inline]] inline Mask<W> operator op(const Pack<W>& a, const Pack<W>& b) { return {a.v op b.v}; }      \
+    template <int W>                                                                                       \
+    [[gnu::always_inline]] inline Mask<W> operator op(const Pack<W>& a, double b) { return {a.v op b}; }
+KESTRO_PACK_COMPARE(<)
+KESTRO_PACK_COMPARE(<=)
+KESTRO_PACK_COMPARE(>)
+KESTRO_PACK_COMPARE(>=)
+KESTRO_PACK_COMPARE(==)
+KESTRO_PACK_COMPARE(!=)
+#undef KESTRO_PACK_COMPARE
 
-[[gnu::always_inline]] inline F64x4 abs(F64x4 a) { return select(a < F64x4::broadcast(0.0), -a, a); }
+template <int W>
+[[gnu::always_inline]] inline Mask<W> operator&(const Mask<W>& a, const Mask<W>& b) { return {a.m & b.m}; }
+template <int W>
+[[gnu::always_inline]] inline Mask<W> operator|(const Mask<W>& a, const Mask<W>& b) { return {a.m | b.m}; }
+template <int W>
+[[gnu::always_inline]] inline Mask<W> operator~(const Mask<W>& a) { return {~a.m}; }
+
+// Per lane: m ? a : b. Spelled as bit operations, which every instruction set has.
+template <int W>
+[[gnu::always_inline]] inline Pack<W> select(const Mask<W>& m, const Pack<W>& a, const Pack<W>& b) {
+    using I = typename Raw<W>::I;
+    using F = typename Raw<W>::F;
+    return {reinterpret_cast<F>((m.m & reinterpret_cast<I>(a.v)) | (~m.m & reinterpret_cast<I>(b.v)))};
+}
+
+template <int W>
+[[gnu::always_inline]] inline bool any(const Mask<W>& m) {
+    bool r = false;
+    for (int i = 0; i < W; ++i) r = r || m.m[i] != 0;
+    return r;
+}
+template <int W>
+[[gnu::always_inline]] inline bool all(const Mask<W>& m) {
+    bool r = true;
+    for (int i = 0; i < W; ++i) r = r && m.m[i] != 0;
+    return r;
+}
+
+template <int W>
+[[gnu::always_inline]] inline Pack<W> abs(const Pack<W>& a) {
+    using I = typename Raw<W>::I;
+    using F = typename Raw<W>::F;
+    return {reinterpret_cast<F>(reinterpret_cast<I>(a.v) & 0x7fffffffffffffffLL)};
+}
 
 // Conversion toward zero, as static_cast<int> does; callers keep the values in int range.
-[[gnu::always_inline]] inline RawI32x4 truncateToInt(F64x4 a) {
-    return __builtin_convertvector(a.v, RawI32x4);
+template <int W>
+[[gnu::always_inline]] inline Ints<W> truncateToInt(const Pack<W>& a) {
+    return __builtin_convertvector(a.v, Ints<W>);
 }
-[[gnu::always_inline]] inline F64x4 toDouble(RawI32x4 i) { return {__builtin_convertvector(i, RawF64x4)}; }
+template <int W>
+[[gnu::always_inline]] inline Pack<W> toDouble(const Ints<W>& i) {
+    return {__builtin_convertvector(i, typename Raw<W>::F)};
+}
+
+// True when the processor (and the system, which must save the wider registers) runs AVX2.
+bool wideLanesSupported();
 
 } // namespace kestro::simd

@@ -153,7 +153,7 @@ constexpr Case kCases[] = {
 
 // Channels per case: the output, then (primary voices) the motor noise, then (primary drum)
 // the low output.
-std::vector<std::vector<double>> runCase(const Case& c) {
+std::vector<std::vector<double>> runCase(const Case& c, bool wide) {
     const std::vector<double> x = sceneInput(c.rate);
     const std::size_t n = x.size();
     std::vector<std::vector<double>> ch;
@@ -167,6 +167,7 @@ std::vector<std::vector<double>> runCase(const Case& c) {
     if (c.kind == Kind::DrumPrimary || c.kind == Kind::DrumSecondary) {
         const bool primary = c.kind == Kind::DrumPrimary;
         auto d = std::make_unique<DrumRotor>(primary);
+        d->setWideLanes(wide);
         setUp(*d, c.rate, c.factor, 0.19);
         d->setSplitterFrequency(150.0);
         d->setStaticLpGain(0.8);
@@ -194,6 +195,7 @@ std::vector<std::vector<double>> runCase(const Case& c) {
 
     const bool primary = c.kind != Kind::HornSecondary;
     auto h = std::make_unique<HornRotor>(primary ? 1 : 0, c.kind == Kind::Horn2 ? 1 : 0);
+    h->setWideLanes(wide);
     const double shift = c.kind == Kind::Horn2 ? 0.05 : 0.0;
     setUp(*h, c.rate, c.factor, 0.19 + shift);
     h->setOpenBackMode(1);
@@ -242,7 +244,14 @@ class RotorReference : public ::testing::TestWithParam<Case> {};
 
 TEST_P(RotorReference, OutputsMatchTheRecordedFingerprint) {
     const Case& c = GetParam();
-    const std::vector<std::vector<double>> ch = runCase(c);
+    // The voices run two or four lanes at once depending on the processor; both must give
+    // the same samples, bit for bit.
+    const std::vector<std::vector<double>> ch = runCase(c, false);
+    if (kestro::simd::wideLanesSupported()) {
+        const std::vector<std::vector<double>> wide = runCase(c, true);
+        for (std::size_t k = 0; k < ch.size(); ++k)
+            EXPECT_TRUE(ch[k] == wide[k]) << c.name << " channel " << k << " differs between lane widths";
+    }
     for (std::size_t k = 0; k < ch.size(); ++k) {
         const Fingerprint f = fingerprint(ch[k]);
         double got[kFingerprint] = {f.sum, f.sumAbs, f.sumSq};

@@ -1,0 +1,285 @@
+#include "dsp/gliding_biquad_bank.h"
+
+#include "dsp/fast_math.h"
+
+#include <cmath>
+
+namespace kestro {
+
+namespace {
+
+using simd::Mask;
+using simd::Pack;
+
+constexpr double kTwoPi = 6.283185307179586;
+
+template <int W>
+[[gnu::always_inline]] inline Mask<W> laneMask(unsigned lanes) {
+    Mask<W> m = Mask<W>::none();
+    for (int j = 0; j < W; ++j) m.m[j] = (lanes >> j) & 1u ? -1 : 0;
+    return m;
+}
+
+template <int W>
+[[gnu::always_inline]] inline Pack<W> sqrtLanes(const Pack<W>& x) {
+    Pack<W> r;
+    for (int j = 0; j < W; ++j) r.v[j] = std::sqrt(x.v[j]);
+    return r;
+}
+
+template <int W>
+[[gnu::always_inline]] inline Pack<W> guarded(const Pack<W>& x) {
+    return (x + 1e-30) - 1e-30;
+}
+
+// The setters' limits: NaN keeps the previous value, infinities end at the nearest limit.
+template <int W>
+[[gnu::always_inline]] inline Pack<W> limited(const Pack<W>& value, double lo, double hi, const Pack<W>& previous) {
+    const Pack<W> clamped =
+        simd::select(value < lo, Pack<W>::broadcast(lo), simd::select(value > hi, Pack<W>::broadcast(hi), value));
+    return simd::select(value != value, previous, clamped);
+}
+
+// sin w and cos w; the library takes any lane outside 0 .. pi.
+template <int W>
+[[gnu::always_inline]] inline void sinCos(const Pack<W>& w, Pack<W>& s, Pack<W>& c) {
+    fastmath::sinCosUpperHalf(w, s, c);
+    const Mask<W> inRange = (w >= 0.0) & (w <= fastmath::kPiHi);
+    if (simd::all(inRange)) return;
+    for (int j = 0; j < W; ++j) {
+        if (inRange[j]) continue;
+        s.v[j] = std::sin(w.v[j]);
+        c.v[j] = std::cos(w.v[j]);
+    }
+}
+
+// 10^y; the library takes lanes beyond the fast range (and NaN).
+template <int W>
+[[gnu::always_inline]] inline Pack<W> pow10(const Pack<W>& y) {
+    Pack<W> r = fastmath::pow10(y);
+    const Mask<W> inRange = simd::abs(y) <= 300.0;
+    if (simd::all(inRange)) return r;
+    for (int j = 0; j < W; ++j)
+        if (!inRange[j]) r.v[j] = std::pow(10.0, y.v[j]);
+    return r;
+}
+
+// x^e for the narrowing law; the library takes zero, negative, tiny, huge and NaN bases.
+template <int W>
+[[gnu::always_inline]] inline Pack<W> power(const Pack<W>& x, double e) {
+    Pack<W> r = fastmath::pow(x, e);
+    const Mask<W> inRange = (x >= 0x1p-100) & (x <= 0x1p100);
+    if (simd::all(inRange)) return r;
+    for (int j = 0; j < W; ++j)
+        if (!inRange[j]) r.v[j] = std::pow(x.v[j], e);
+    return r;
+}
+
+} // namespace
+
+template <int N>
+template <int W>
+[[gnu::always_inline]] inline void GlidingBiquadBank<N>::snapLanes(int first, const Mask<W>& active) {
+    for (std::size_t k = 0; k < kRoots; ++k) {
+        put(rootsRunning_[k], first, active, at<W>(rootsTarget_[k], first));
+        put(rootsStep_[k], first, active, Pack<W>::broadcast(0.0));
+    }
+    put(remaining_, first, active, Pack<W>::broadcast(0.0));
+    for (std::size_t k = 0; k < kCoefficients; ++k) put(running_[k], first, active, at<W>(target_[k], first));
+}
+
+// update() as BiquadFilter::computeTarget and deriveGlide for an enabled filter of this type.
+template <int N>
+template <int W>
+[[gnu::always_inline]] inline void GlidingBiquadBank<N>::design(int first, const Mask<W>& active) {
+    using P = Pack<W>;
+    if (!simd::any(active)) return;
+    const P f = at<W>(frequency_, first);
+    const P q = at<W>(q_, first);
+    const P w = (kTwoPi * f) / rate_;
+    P sw, cw;
+    sinCos(w, sw, cw);
+    P a0, a1, a2, b0, b1, b2;
+    if (response_ == BankResponse::Peaking) {
+        const P A = pow10(at<W>(gain_, first) * 0.025);
+        const P narrowedQ = (1.0 - power(f / (0.5001 * rate_), 2.8)) * q;
+        const P alpha = sw / (2.0 * narrowedQ);
+        a0 = 1.0 + alpha / A;
+        a1 = -2.0 * cw;
+        a2 = 1.0 - alpha / A;
+        b0 = 1.0 + alpha * A;
+        b1 = -2.0 * cw;
+        b2 = 1.0 - alpha * A;
+    } else {
+        const P narrowedQ = (1.0 - power(f / (0.50001 * rate_), 8.0)) * q;
+        const P alpha = sw / (2.0 * narrowedQ);
+        a0 = 1.0 + alpha;
+        a1 = -2.0 * cw;
+        a2 = 1.0 - alpha;
+        b0 = (1.0 - cw) / 2.0;
+        b1 = 1.0 - cw;
+        b2 = (1.0 - cw) / 2.0;
+    }
+    a1 = a1 / a0;
+    a2 = a2 / a0;
+    b0 = b0 / a0;
+    b1 = b1 / a0;
+    b2 = b2 / a0;
+    put(targetA0_, first, active, a0);
+    put(target_[A1], first, active, a1);
+    put(target_[A2], first, active, a2);
+    put(target_[B0], first, active, b0);
+    put(target_[B1], first, active, b1);
+    put(target_[B2], first, active, b2);
+
+    // The roots the glide moves towards.
+    const P zero = P::broadcast(0.0);
+    P t[kRoots];
+    t[Gain] = b0;
+    {
+        const P d = b1 * b1 - 4.0 * b0 * b2;
+        const P twoB0 = 2.0 * b0;
+        const Mask<W> real = d >= 0.0;
+        const P sd = sqrtLanes(simd::select(real, d, -d));
+        const P centre = -b1 / twoB0;
+        t[Z2Re] = simd::select(real, (sd - b1) / twoB0, centre);
+        t[Z1Re] = simd::select(real, (-b1 - sd) / twoB0, centre);
+        t[Z1Im] = simd::select(real, zero, -sd / twoB0);
+        t[Z2Im] = simd::select(real, zero, sd / twoB0);
+        // With no z^2 term there is no proper pair of zeros; they stay where they are.
+        const Mask<W> none = b0 == 0.0;
+        for (int k : {Z1Re, Z1Im, Z2Re, Z2Im})
+            t[k] = simd::select(none, at<W>(rootsRunning_[static_cast<std::size_t>(k)], first), t[k]);
+    }
+    {
+        const P d = a1 * a1 - 4.0 * a2;
+        const Mask<W> real = d >= 0.0;
+        const P sd = sqrtLanes(simd::select(real, d, -d));
+        const P centre = -a1 / 2.0;
+        t[P1Re] = simd::select(real, (-a1 - sd) / 2.0, centre);
+        t[P2Re] = simd::select(real, (sd - a1) / 2.0, centre);
+        t[P1Im] = simd::select(real, zero, -sd / 2.0);
+        t[P2Im] = simd::select(real, zero, sd / 2.0);
+    }
+    for (std::size_t k = 0; k < kRoots; ++k) put(rootsTarget_[k], first, active, t[k]);
+
+    if (glideLength_ <= 0) {
+        // No whole sample in 3 ms: nothing to glide over.
+        snapLanes(first, active);
+        return;
+    }
+    const double n = static_cast<double>(glideLength_);
+    for (std::size_t k = 0; k < kRoots; ++k)
+        put(rootsStep_[k], first, active, guarded((t[k] - at<W>(rootsRunning_[k], first)) / n));
+    put(remaining_, first, active, P::broadcast(n));
+    if (instant_) snapLanes(first, active);
+}
+
+template <int N>
+GlidingBiquadBank<N>::GlidingBiquadBank(BankResponse response) : response_(response) {
+    frequency_.fill(1000.0);
+    q_.fill(0.707);
+    gain_.fill(0.0);
+    target_[B0].fill(1.0);
+    targetA0_.fill(1.0);
+    running_ = target_;
+    rootsRunning_[Z1Re].fill(1.0);
+    rootsRunning_[Gain].fill(1.0);
+    rootsTarget_ = rootsRunning_;
+    glideLength_ = BiquadFilter::glideLengthFor(rate_);
+    for (int g = 0; g < N; g += 4) update(g, 0xfu);
+}
+
+template <int N>
+void GlidingBiquadBank<N>::setSampleRate(double rate) {
+    rate_ = BiquadFilter::acceptedSampleRate(rate);
+    glideLength_ = BiquadFilter::glideLengthFor(rate_);
+    for (int g = 0; g < N; g += 4) update(g, 0xfu);
+}
+
+template <int N>
+void GlidingBiquadBank<N>::setInstant(bool instant) {
+    if (instant == instant_) return;
+    if (!instant) snap();
+    instant_ = instant;
+}
+
+template <int N>
+void GlidingBiquadBank<N>::snap() {
+    for (int g = 0; g < N; g += 2) snapLanes<2>(g, Mask<2>::all());
+}
+
+template <int N>
+void GlidingBiquadBank<N>::clearHistory() {
+    x1_.fill(0.0);
+    x2_.fill(0.0);
+    y1_.fill(0.0);
+    y2_.fill(0.0);
+}
+
+template <int N>
+void GlidingBiquadBank<N>::setAll(int lane, double f, double q, double gainDb) {
+    const std::size_t i = index(lane);
+    frequency_[i] = f;
+    q_[i] = q;
+    gain_[i] = gainDb;
+    update(static_cast<int>(i) & ~3, 1u << (i & 3));
+}
+
+template <int N>
+void GlidingBiquadBank<N>::setAll(int first, unsigned lanes, const double* f, const double* q, const double* gainDb) {
+    for (int j = 0; j < 4; ++j) {
+        if (((lanes >> j) & 1u) == 0) continue;
+        const auto i = static_cast<std::size_t>(first + j);
+        frequency_[i] = f[j];
+        q_[i] = q[j];
+        gain_[i] = gainDb[j];
+    }
+    update(first, lanes);
+}
+
+template <int N>
+void GlidingBiquadBank<N>::setFrequencyAndQ(int first, unsigned lanes, const double* f, const double* q) {
+    for (int g = 0; g < 4; g += 2) {
+        const Mask<2> active = laneMask<2>(lanes >> g);
+        const int at2 = first + g;
+        put(frequency_, at2, active, limited(Pack<2>::load(f + g), 0.001, 0.499 * rate_, at<2>(frequency_, at2)));
+        put(q_, at2, active, limited(Pack<2>::load(q + g), 0.0001, 1000.0, at<2>(q_, at2)));
+    }
+    update(first, lanes);
+}
+
+template <int N>
+void GlidingBiquadBank<N>::update(int first, unsigned lanes) {
+    if ((lanes & 0xfu) == 0) return;
+    if (wide_) designWide(first, lanes);
+    else designNarrow(first, lanes);
+}
+
+template <int N>
+void GlidingBiquadBank<N>::designNarrow(int first, unsigned lanes) {
+    design<2>(first, laneMask<2>(lanes));
+    design<2>(first + 2, laneMask<2>(lanes >> 2));
+}
+
+template <int N>
+KESTRO_WIDE_LANES void GlidingBiquadBank<N>::designWide(int first, unsigned lanes) {
+    design<4>(first, laneMask<4>(lanes));
+}
+
+template <int N>
+BiquadCoefficients GlidingBiquadBank<N>::targetCoefficients(int lane) const {
+    const std::size_t i = index(lane);
+    return {targetA0_[i], target_[A1][i], target_[A2][i], target_[B0][i], target_[B1][i], target_[B2][i]};
+}
+
+template <int N>
+BiquadCoefficients GlidingBiquadBank<N>::runningCoefficients(int lane) const {
+    const std::size_t i = index(lane);
+    return {1.0, running_[A1][i], running_[A2][i], running_[B0][i], running_[B1][i], running_[B2][i]};
+}
+
+template class GlidingBiquadBank<8>;
+template class GlidingBiquadBank<12>;
+
+} // namespace kestro
