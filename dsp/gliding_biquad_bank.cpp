@@ -22,9 +22,10 @@ template <int W>
 
 template <int W>
 [[gnu::always_inline]] inline Pack<W> sqrtLanes(const Pack<W>& x) {
-    Pack<W> r;
-    for (int j = 0; j < W; ++j) r.v[j] = std::sqrt(x.v[j]);
-    return r;
+#if KESTRO_HAS_WIDE_LANES
+    if constexpr (W == 2) return {__builtin_ia32_sqrtpd(x.v)};
+#endif
+    return simd::gather<W>([&](int j) { return std::sqrt(x[j]); });
 }
 
 template <int W>
@@ -85,7 +86,6 @@ template <int W>
         put(rootsStep_[k], first, active, Pack<W>::broadcast(0.0));
     }
     put(remaining_, first, active, Pack<W>::broadcast(0.0));
-    for (std::size_t k = 0; k < kCoefficients; ++k) put(running_[k], first, active, at<W>(target_[k], first));
 }
 
 // update() as BiquadFilter::computeTarget and deriveGlide for an enabled filter of this type.
@@ -96,23 +96,36 @@ template <int W>
     if (!simd::any(active)) return;
     const P f = at<W>(frequency_, first);
     const P q = at<W>(q_, first);
-    const P w = (kTwoPi * f) / rate_;
-    P sw, cw;
-    sinCos(w, sw, cw);
+    // alpha and cos w depend on frequency, Q and rate only; a lane whose frequency and Q did
+    // not change (every second beam filter's) takes them from last time.
+    P alpha, cw;
+    const Mask<W> known = (f == at<W>(cacheFrequency_, first)) & (q == at<W>(cacheQ_, first));
+    if (simd::all(known | ~active)) {
+        alpha = at<W>(cacheAlpha_, first);
+        cw = at<W>(cacheCos_, first);
+    } else {
+        const P w = (kTwoPi * f) / rate_;
+        P sw;
+        sinCos(w, sw, cw);
+        const P narrowedQ = response_ == BankResponse::Peaking ? (1.0 - power(f / (0.5001 * rate_), 2.8)) * q
+                                                               : (1.0 - power(f / (0.50001 * rate_), 8.0)) * q;
+        alpha = sw / (2.0 * narrowedQ);
+        put(cacheFrequency_, first, active, f);
+        put(cacheQ_, first, active, q);
+        put(cacheAlpha_, first, active, alpha);
+        put(cacheCos_, first, active, cw);
+    }
     P a0, a1, a2, b0, b1, b2;
     if (response_ == BankResponse::Peaking) {
         const P A = pow10(at<W>(gain_, first) * 0.025);
-        const P narrowedQ = (1.0 - power(f / (0.5001 * rate_), 2.8)) * q;
-        const P alpha = sw / (2.0 * narrowedQ);
-        a0 = 1.0 + alpha / A;
+        const P alphaOverA = alpha / A;
+        a0 = 1.0 + alphaOverA;
         a1 = -2.0 * cw;
-        a2 = 1.0 - alpha / A;
+        a2 = 1.0 - alphaOverA;
         b0 = 1.0 + alpha * A;
         b1 = -2.0 * cw;
         b2 = 1.0 - alpha * A;
     } else {
-        const P narrowedQ = (1.0 - power(f / (0.50001 * rate_), 8.0)) * q;
-        const P alpha = sw / (2.0 * narrowedQ);
         a0 = 1.0 + alpha;
         a1 = -2.0 * cw;
         a2 = 1.0 - alpha;
@@ -120,11 +133,13 @@ template <int W>
         b1 = 1.0 - cw;
         b2 = (1.0 - cw) / 2.0;
     }
-    a1 = a1 / a0;
-    a2 = a2 / a0;
-    b0 = b0 / a0;
-    b1 = b1 / a0;
-    b2 = b2 / a0;
+    // Normalized by a0 (one division, then products: the same up to rounding).
+    const P inverseA0 = 1.0 / a0;
+    a1 = a1 * inverseA0;
+    a2 = a2 * inverseA0;
+    b0 = b0 * inverseA0;
+    b1 = b1 * inverseA0;
+    b2 = b2 * inverseA0;
     put(targetA0_, first, active, a0);
     put(target_[A1], first, active, a1);
     put(target_[A2], first, active, a2);
@@ -138,14 +153,14 @@ template <int W>
     t[Gain] = b0;
     {
         const P d = b1 * b1 - 4.0 * b0 * b2;
-        const P twoB0 = 2.0 * b0;
+        const P half = 1.0 / (2.0 * b0);
         const Mask<W> real = d >= 0.0;
         const P sd = sqrtLanes(simd::select(real, d, -d));
-        const P centre = -b1 / twoB0;
-        t[Z2Re] = simd::select(real, (sd - b1) / twoB0, centre);
-        t[Z1Re] = simd::select(real, (-b1 - sd) / twoB0, centre);
-        t[Z1Im] = simd::select(real, zero, -sd / twoB0);
-        t[Z2Im] = simd::select(real, zero, sd / twoB0);
+        const P centre = -b1 * half;
+        t[Z2Re] = simd::select(real, (sd - b1) * half, centre);
+        t[Z1Re] = simd::select(real, (-b1 - sd) * half, centre);
+        t[Z1Im] = simd::select(real, zero, -sd * half);
+        t[Z2Im] = simd::select(real, zero, sd * half);
         // With no z^2 term there is no proper pair of zeros; they stay where they are.
         const Mask<W> none = b0 == 0.0;
         for (int k : {Z1Re, Z1Im, Z2Re, Z2Im})
@@ -169,20 +184,21 @@ template <int W>
         return;
     }
     const double n = static_cast<double>(glideLength_);
+    const double perStep = 1.0 / n;
     for (std::size_t k = 0; k < kRoots; ++k)
-        put(rootsStep_[k], first, active, guarded((t[k] - at<W>(rootsRunning_[k], first)) / n));
+        put(rootsStep_[k], first, active, guarded((t[k] - at<W>(rootsRunning_[k], first)) * perStep));
     put(remaining_, first, active, P::broadcast(n));
     if (instant_) snapLanes(first, active);
 }
 
 template <int N>
 GlidingBiquadBank<N>::GlidingBiquadBank(BankResponse response) : response_(response) {
+    cacheFrequency_.fill(std::nan(""));
     frequency_.fill(1000.0);
     q_.fill(0.707);
     gain_.fill(0.0);
     target_[B0].fill(1.0);
     targetA0_.fill(1.0);
-    running_ = target_;
     rootsRunning_[Z1Re].fill(1.0);
     rootsRunning_[Gain].fill(1.0);
     rootsTarget_ = rootsRunning_;
@@ -193,6 +209,7 @@ GlidingBiquadBank<N>::GlidingBiquadBank(BankResponse response) : response_(respo
 template <int N>
 void GlidingBiquadBank<N>::setSampleRate(double rate) {
     rate_ = BiquadFilter::acceptedSampleRate(rate);
+    cacheFrequency_.fill(std::nan("")); // the design's cache holds values for the old rate
     glideLength_ = BiquadFilter::glideLengthFor(rate_);
     for (int g = 0; g < N; g += 4) update(g, 0xfu);
 }
@@ -276,7 +293,15 @@ BiquadCoefficients GlidingBiquadBank<N>::targetCoefficients(int lane) const {
 template <int N>
 BiquadCoefficients GlidingBiquadBank<N>::runningCoefficients(int lane) const {
     const std::size_t i = index(lane);
-    return {1.0, running_[A1][i], running_[A2][i], running_[B0][i], running_[B1][i], running_[B2][i]};
+    if (remaining_[i] == 0.0)
+        return {1.0, target_[A1][i], target_[A2][i], target_[B0][i], target_[B1][i], target_[B2][i]};
+    const auto r = [&](Root k) { return rootsRunning_[k][i]; };
+    return {1.0,
+            -(r(P1Re) + r(P2Re)),
+            r(P1Re) * r(P2Re) - r(P1Im) * r(P2Im),
+            r(Gain),
+            -(r(Z1Re) + r(Z2Re)) * r(Gain),
+            (r(Z1Re) * r(Z2Re) - r(Z1Im) * r(Z2Im)) * r(Gain)};
 }
 
 template class GlidingBiquadBank<8>;

@@ -5,10 +5,11 @@
 // filters here: every ray has its own, all of them get new settings on the same control-rate
 // samples, and the rays are computed in packs.
 //
-// Per lane this is the filter's own arithmetic, with two differences at the rounding level:
+// Per lane this is the filter's own arithmetic, with differences at the rounding level only:
 // the sines, cosines and powers of the design come from fastmath (a few units in the last
-// place from the library), and the recursion adds b0 * x to the history part last, so that
-// the history part (and the glide step before it) can be worked out before the input is
+// place from the library), the design divides once and multiplies where the filter divides
+// several times by the same value, and the recursion adds b0 * x to the history part last, so
+// that the history part (and the glide step before it) can be worked out before the input is
 // known. Glide timing, limits and the handling of unusual settings are the filter's. History,
 // like a filter's, is only cleared on request.
 //
@@ -52,17 +53,33 @@ public:
     // The same for lanes first .. first + 3 (first a multiple of 4) whose bit is set in `lanes`
     // (bit j for lane first + j); f, q and gainDb hold four values each.
     void setAll(int first, unsigned lanes, const double* f, const double* q, const double* gainDb);
+    // The same from packs (see simd.h), in two parts: settings() stores the settings of a pack
+    // of lanes, redesign() then works out the coefficients and glide of the selected lanes of
+    // a group of four; it must run before the group's next glideStep.
+    template <int W>
+    [[gnu::always_inline]] void settings(int first, const simd::Mask<W>& active, const simd::Pack<W>& f,
+                                         const simd::Pack<W>& q, const simd::Pack<W>& gainDb) {
+        put(frequency_, first, active, f);
+        put(q_, first, active, q);
+        put(gain_, first, active, gainDb);
+    }
+    void redesign(int first, unsigned lanes) { update(first, lanes); }
     // As setFrequencyAndQ(f, q) on the selected lanes: f limited to 0.001 .. 0.499 of the
     // rate, q to 0.0001 .. 1000, NaN keeps the lane's previous value.
     void setFrequencyAndQ(int first, unsigned lanes, const double* f, const double* q);
 
-    // The part of processGliding that does not need the input: one glide step where a glide
-    // runs, and the history part of the recursion.
+    // One sample of a pack of lanes is glideStep(), which needs no input (a glide step where
+    // a glide runs, and the part of the recursion that comes from the history), then run().
     template <int W>
-    [[gnu::always_inline]] void glideStep(int first, const simd::Mask<W>& active);
-    // The rest: the output for input x, and the history moves on.
+    struct Step {
+        simd::Pack<W> b0, history;
+    };
     template <int W>
-    [[gnu::always_inline]] simd::Pack<W> run(int first, const simd::Mask<W>& active, const simd::Pack<W>& x);
+    [[gnu::always_inline]] Step<W> glideStep(int first, const simd::Mask<W>& active);
+    // The rest of processGliding: the output for input x, and the history moves on.
+    template <int W>
+    [[gnu::always_inline]] simd::Pack<W> run(int first, const simd::Mask<W>& active, const Step<W>& step,
+                                             const simd::Pack<W>& x);
 
     double sampleRate() const { return rate_; }
     int glideLength() const { return glideLength_; }
@@ -72,6 +89,8 @@ public:
     double gainDb(int lane) const { return gain_[index(lane)]; }
     int glideRemaining(int lane) const { return static_cast<int>(remaining_[index(lane)]); }
     BiquadCoefficients targetCoefficients(int lane) const;
+    // Those the last processed sample used while a glide runs (as the filter's running set),
+    // the target set otherwise.
     BiquadCoefficients runningCoefficients(int lane) const;
 
 private:
@@ -112,59 +131,52 @@ private:
     alignas(32) Lanes gain_{};
     alignas(32) Lanes targetA0_{};
     alignas(32) std::array<Lanes, kCoefficients> target_{};
-    alignas(32) std::array<Lanes, kCoefficients> running_{};
+    // While a glide runs, the running coefficients are rebuilt from the roots every sample; when
+    // none runs they are the target set (the filter keeps them equal), so they are not stored.
     alignas(32) std::array<Lanes, kRoots> rootsRunning_{};
     alignas(32) std::array<Lanes, kRoots> rootsTarget_{};
     alignas(32) std::array<Lanes, kRoots> rootsStep_{};
     alignas(32) Lanes remaining_{}; // whole numbers, kept as doubles for the lane masks
     alignas(32) Lanes x1_{}, x2_{}, y1_{}, y2_{};
-    // Between glideStep and run: this sample's b0 and history part.
-    alignas(32) Lanes b0Now_{}, historyPart_{};
+    // The design's last alpha and cos w by lane, and the frequency and Q they are for.
+    alignas(32) Lanes cacheFrequency_{}, cacheQ_{}, cacheAlpha_{}, cacheCos_{};
 };
 
 template <int N>
 template <int W>
-[[gnu::always_inline]] inline void GlidingBiquadBank<N>::glideStep(int first, const simd::Mask<W>& active) {
+[[gnu::always_inline]] inline typename GlidingBiquadBank<N>::template Step<W>
+GlidingBiquadBank<N>::glideStep(int first, const simd::Mask<W>& active) {
     using P = simd::Pack<W>;
     const P remaining = at<W>(remaining_, first);
     const simd::Mask<W> gliding = active & (remaining > 0.0);
-    P a1 = at<W>(running_[A1], first), a2 = at<W>(running_[A2], first), b0 = at<W>(running_[B0], first),
-      b1 = at<W>(running_[B1], first), b2 = at<W>(running_[B2], first);
+    P a1 = at<W>(target_[A1], first), a2 = at<W>(target_[A2], first), b0 = at<W>(target_[B0], first),
+      b1 = at<W>(target_[B1], first), b2 = at<W>(target_[B2], first);
     if (simd::any(gliding)) {
-        // One glide step: the roots move and the running coefficients are rebuilt from them.
+        // One glide step: the roots move and the running coefficients are rebuilt from them
+        // (after the last step the exact target set takes over from the next sample on; the
+        // stepped roots only approximate it).
         P r[kRoots];
         for (std::size_t k = 0; k < kRoots; ++k) {
-            r[k] = at<W>(rootsRunning_[k], first) + at<W>(rootsStep_[k], first);
-            put(rootsRunning_[k], first, gliding, r[k]);
+            const P now = at<W>(rootsRunning_[k], first);
+            r[k] = now + at<W>(rootsStep_[k], first);
+            simd::select(gliding, r[k], now).store(&rootsRunning_[k][static_cast<std::size_t>(first)]);
         }
         a1 = simd::select(gliding, -(r[P1Re] + r[P2Re]), a1);
         a2 = simd::select(gliding, r[P1Re] * r[P2Re] - r[P1Im] * r[P2Im], a2);
         b0 = simd::select(gliding, r[Gain], b0);
         b1 = simd::select(gliding, -(r[Z1Re] + r[Z2Re]) * r[Gain], b1);
         b2 = simd::select(gliding, (r[Z1Re] * r[Z2Re] - r[Z1Im] * r[Z2Im]) * r[Gain], b2);
-        const P left = remaining - 1.0;
-        put(remaining_, first, gliding, left);
-        // After the last step the exact target set takes over from the next sample on (the
-        // stepped roots only approximate it).
-        const simd::Mask<W> ending = gliding & (left == 0.0);
-        put(running_[A1], first, gliding, simd::select(ending, at<W>(target_[A1], first), a1));
-        put(running_[A2], first, gliding, simd::select(ending, at<W>(target_[A2], first), a2));
-        put(running_[B0], first, gliding, simd::select(ending, at<W>(target_[B0], first), b0));
-        put(running_[B1], first, gliding, simd::select(ending, at<W>(target_[B1], first), b1));
-        put(running_[B2], first, gliding, simd::select(ending, at<W>(target_[B2], first), b2));
+        simd::select(gliding, remaining - 1.0, remaining).store(&remaining_[static_cast<std::size_t>(first)]);
     }
-    const P part = b1 * at<W>(x1_, first) + b2 * at<W>(x2_, first) - a1 * at<W>(y1_, first) -
-                   a2 * at<W>(y2_, first);
-    part.store(&historyPart_[static_cast<std::size_t>(first)]);
-    b0.store(&b0Now_[static_cast<std::size_t>(first)]);
+    return {b0, b1 * at<W>(x1_, first) + b2 * at<W>(x2_, first) - a1 * at<W>(y1_, first) - a2 * at<W>(y2_, first)};
 }
 
 template <int N>
 template <int W>
 [[gnu::always_inline]] inline simd::Pack<W> GlidingBiquadBank<N>::run(int first, const simd::Mask<W>& active,
-                                                                       const simd::Pack<W>& x) {
+                                                                       const Step<W>& step, const simd::Pack<W>& x) {
     using P = simd::Pack<W>;
-    P y = at<W>(b0Now_, first) * x + at<W>(historyPart_, first);
+    P y = step.b0 * x + step.history;
     y = (y + 1e-30) - 1e-30;
     put(x2_, first, active, at<W>(x1_, first));
     put(x1_, first, active, x);

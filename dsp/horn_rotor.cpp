@@ -354,31 +354,73 @@ void HornRotor::prepareFilters() {
 
 // ---- per sample ----------------------------------------------------------------------
 
+// Table rows at `position` for a pack of lanes, `steps` intervals: row index (modulo the
+// table) and fraction. NaN or below reads the first row.
+template <int W>
+struct RowLanes {
+    simd::Ints<W> row;
+    Pack<W> frac;
+};
+template <int W>
+[[gnu::always_inline]] inline RowLanes<W> rowLanes(Pack<W> position, int steps) {
+    position = simd::select(~(position >= 0.0), Pack<W>::broadcast(0.0), position);
+    position = simd::select(position > static_cast<double>(steps), Pack<W>::broadcast(steps), position);
+    const simd::Ints<W> i = simd::truncateToInt(position);
+    return {i - ((i >= steps) & steps), position - simd::toDouble<W>(i)};
+}
+
 // New beam filter settings on a control-rate sample, from each lane's beam angle.
-void HornRotor::setBeams(const double* beamAngle) {
-    alignas(32) double f[kBeamRays], q[kBeamRays], g1[kBeamRays], g2[kBeamRays];
-    unsigned used = 0;
-    for (int lane = 0; lane < kBeamRays; ++lane) {
-        const auto i = static_cast<std::size_t>(lane);
-        if (lanes_.active[i] == 0) continue;
-        used |= 1u << lane;
-        const double back = 1.0 - beamAngle[lane];
-        const RowPosition a = rowAt(back * 36.0, 36);
-        const FilterSetting& r0 = kBeam36[static_cast<std::size_t>(a.row)];
-        const FilterSetting& r1 = kBeam36[static_cast<std::size_t>(a.row + 1)];
-        f[lane] = r0.frequency + (r1.frequency - r0.frequency) * a.frac;
-        q[lane] = r0.q + (r1.q - r0.q) * a.frac;
-        g1[lane] = r0.gainDb + (r1.gainDb - r0.gainDb) * a.frac;
-        const RowPosition b = rowAt(back * 18.0, 18);
-        g2[lane] = kBeam18Gain[b.row] + (kBeam18Gain[b.row + 1] - kBeam18Gain[b.row]) * b.frac;
+template <int W>
+[[gnu::always_inline]] inline void HornRotor::setBeams(const Pack<W>* beamAngle) {
+    constexpr int kPacks = kBeamRays / W;
+    for (int p = 0; p < kPacks; ++p) {
+        const int first = p * W;
+        const simd::Mask<W> active = maskAt<W>(lanes_.active, first);
+        const Pack<W> back = 1.0 - beamAngle[p];
+        const RowLanes<W> a = rowLanes(back * 36.0, 36);
+        const auto row = [&](int next, double FilterSetting::*field) {
+            return simd::gather<W>([&](int j) { return kBeam36[static_cast<std::size_t>(a.row[j] + next)].*field; });
+        };
+        const Pack<W> f0 = row(0, &FilterSetting::frequency), f1 = row(1, &FilterSetting::frequency);
+        const Pack<W> q0 = row(0, &FilterSetting::q), q1 = row(1, &FilterSetting::q);
+        const Pack<W> g0 = row(0, &FilterSetting::gainDb), g1 = row(1, &FilterSetting::gainDb);
+        beam1_.settings(first, active, f0 + (f1 - f0) * a.frac, q0 + (q1 - q0) * a.frac, g0 + (g1 - g0) * a.frac);
+        const RowLanes<W> b = rowLanes(back * 18.0, 18);
+        const Pack<W> h0 = simd::gather<W>([&](int j) { return kBeam18Gain[b.row[j]]; });
+        const Pack<W> h1 = simd::gather<W>([&](int j) { return kBeam18Gain[b.row[j] + 1]; });
+        beam2_.settings(first, active, Pack<W>::broadcast(kBeam18Frequency), Pack<W>::broadcast(kBeam18Q),
+                        h0 + (h1 - h0) * b.frac);
     }
-    const double f2[4] = {kBeam18Frequency, kBeam18Frequency, kBeam18Frequency, kBeam18Frequency};
-    const double q2[4] = {kBeam18Q, kBeam18Q, kBeam18Q, kBeam18Q};
     for (int g = 0; g < kBeamRays; g += 4) {
-        const unsigned lanes = (used >> g) & 0xfu;
-        beam1_.setAll(g, lanes, f + g, q + g, g1 + g);
-        beam2_.setAll(g, lanes, f2, q2, g2 + g);
+        unsigned lanes = 0;
+        for (int j = 0; j < 4; ++j)
+            if (lanes_.active[static_cast<std::size_t>(g + j)] != 0) lanes |= 1u << j;
+        beam1_.redesign(g, lanes);
+        beam2_.redesign(g, lanes);
     }
+}
+
+// By lane (kLaneRay): ray 0 direct; rays 1..5 wall reflections (times the reflection scale);
+// 8..11 the further images; 6 and 7 the open back. Each reflection loses treble through its
+// own smoother; the direct ray has none (coefficient 0 marks it). key: r, the reflection
+// scale, weights 0..6, smoothing coefficients 0..4, and 1 once set.
+void HornRotor::refreshLaneGains(const double* key) {
+    const double r = key[0], rs = key[1];
+    const double* w = key + 2;
+    const double* k = key + 9;
+    const double r2 = r * r;
+    const double r3 = r2 * r;
+    const double r4 = r3 * r;
+    const double r5 = r4 * r;
+    const double gain[kBeamRays] = {1.0, r * rs, r2 * rs, r2 * rs, r3 * rs, r3 * rs, r4, r4, r5, r5, r, r};
+    const double weight[kBeamRays] = {w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[6], w[6], w[6], w[1], w[1]};
+    const double smoothing[kBeamRays] = {0.0, k[0], k[1], k[1], k[2], k[2], k[3], k[3], k[4], k[4], k[0], k[0]};
+    for (std::size_t i = 0; i < kBeamRays; ++i) {
+        laneGains_.gain[i] = gain[i];
+        laneGains_.weight[i] = weight[i];
+        laneGains_.smoothing[i] = smoothing[i];
+    }
+    for (int i = 0; i < 15; ++i) laneGains_.key[i] = key[i];
 }
 
 // The primary routine with the rays in packs of W lanes. Each step runs for every pack before
@@ -401,31 +443,37 @@ template <int W>
     const double am = amRadius_.load();
     const double clip = clip_.load();
     const double r = reflection_.load();
-    const double rs = reflectionScale_;
-    const double w0 = weights_[0].load(), w1 = weights_[1].load(), w2 = weights_[2].load(),
-                 w3 = weights_[3].load(), w4 = weights_[4].load(), w5 = weights_[5].load(),
-                 w6 = weights_[6].load(), w7 = weights_[7].load();
-    const double k0 = reflectionK_[0].load(), k1 = reflectionK_[1].load(),
-                 k2 = reflectionK_[2].load(), k3 = reflectionK_[3].load(),
-                 k4 = reflectionK_[4].load();
+    const double w7 = weights_[7].load();
     const double r2 = r * r;
-    const double r3 = r2 * r;
-    const double r4 = r3 * r;
-    const double r5 = r4 * r;
-
-    // By lane (kLaneRay): ray 0 direct; rays 1..5 wall reflections (times the reflection
-    // scale); 8..11 the further images; 6 and 7 the open back. Each reflection loses treble
-    // through its own smoother; the direct ray has none (coefficient 0 marks it).
-    alignas(32) const double gain[kBeamRays] = {1.0, r * rs, r2 * rs, r2 * rs, r3 * rs, r3 * rs,
-                                                r4,  r4,     r5,      r5,      r,       r};
-    alignas(32) const double weight[kBeamRays] = {w0, w1, w2, w3, w4, w5, w6, w6, w6, w6, w1, w1};
-    alignas(32) const double smoothing[kBeamRays] = {0.0, k0, k1, k1, k2, k2, k3, k3, k4, k4, k0, k0};
+    {
+        const double key[15] = {r,
+                                reflectionScale_,
+                                weights_[0].load(),
+                                weights_[1].load(),
+                                weights_[2].load(),
+                                weights_[3].load(),
+                                weights_[4].load(),
+                                weights_[5].load(),
+                                weights_[6].load(),
+                                reflectionK_[0].load(),
+                                reflectionK_[1].load(),
+                                reflectionK_[2].load(),
+                                reflectionK_[3].load(),
+                                reflectionK_[4].load(),
+                                1.0};
+        bool same = true;
+        for (int i = 0; i < 15; ++i) same = same && key[i] == laneGains_.key[i];
+        if (!same) refreshLaneGains(key);
+    }
+    const double* gain = laneGains_.gain.data();
+    const double* weight = laneGains_.weight.data();
+    const double* smoothing = laneGains_.smoothing.data();
 
     // 1. The beam law: where the mouth pointed when the sound now arriving left it, relative
     //    to each ray (see hornBeam).
     Mask<W> active[kPacks];
     P m[kPacks];
-    alignas(32) double beamAngle[kBeamRays];
+    P beamAngle[kPacks];
     for (int p = 0; p < kPacks; ++p) {
         const int first = p * W;
         active[p] = maskAt<W>(lanes_.active, first);
@@ -442,17 +490,18 @@ template <int W>
         m[p] = simd::select(rear, -sine * s, sine * s);
         if (control) {
             const P turned = simd::select(rear, theta * s - rotor::kPi, theta * s);
-            wrapUnitLanes(turned / rotor::kTwoPi + 0.25).store(&beamAngle[first]);
+            beamAngle[p] = wrapUnitLanes(turned / rotor::kTwoPi + 0.25);
         }
     }
 
     // 2. Control rate: the beam filters follow the beam angles.
-    if (control) setBeams(beamAngle);
+    if (control) setBeams<W>(beamAngle);
 
     // 3. The filters' glide steps and history parts, which need no input yet.
+    typename GlidingBiquadBank<kBeamRays>::template Step<W> step1[kPacks], step2[kPacks];
     for (int p = 0; p < kPacks; ++p) {
-        beam1_.glideStep<W>(p * W, active[p]);
-        beam2_.glideStep<W>(p * W, active[p]);
+        step1[p] = beam1_.glideStep<W>(p * W, active[p]);
+        step2[p] = beam2_.glideStep<W>(p * W, active[p]);
     }
 
     // 4. Delays (Doppler) and levels, then the filtered, weighted and smoothed rays.
@@ -464,7 +513,7 @@ template <int W>
         P level = attenuationLanes((m[p] * am + length - 0.3 + am) * 100.0) * attScale_;
         level = simd::select(level < clip, P::broadcast(clip), level);
         const P d = readInputLanes(delay);
-        const P filtered = beam2_.run<W>(first, active[p], beam1_.run<W>(first, active[p], d));
+        const P filtered = beam2_.run<W>(first, active[p], step2[p], beam1_.run<W>(first, active[p], step1[p], d));
         const P v = filtered * level * P::load(&gain[first]) * P::load(&weight[first]);
         const P coeff = P::load(&smoothing[first]);
         const P previous = P::load(&smooth_[static_cast<std::size_t>(first)]);

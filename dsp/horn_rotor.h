@@ -90,7 +90,9 @@ private:
     void refreshDerived();
     void loadCascade();
     void applyReflectionLpf(double octaves, double rate);
-    void setBeams(const double* beamAngle);
+    template <int W>
+    void setBeams(const simd::Pack<W>* beamAngle);
+    void refreshLaneGains(const double* key);
     template <int W>
     double primaryKernel(double x);
     template <int W>
@@ -119,6 +121,13 @@ private:
         void set(int lane, const Ray& r, bool used);
     };
     RayLanes lanes_;
+    // Per-lane gain, weight and reflection smoothing, recomputed when their inputs change
+    // (the reflection coefficient and scale, the weights, the smoothing coefficients).
+    struct LaneGains {
+        alignas(32) RayLanes::Lanes gain{}, weight{}, smoothing{};
+        double key[15] = {};
+    };
+    LaneGains laneGains_;
     // The cascade filters hold the configuration; the chains below do the per-sample work.
     std::array<BiquadFilter, kCascade> cascade_{};
     BiquadCascade<kCascade> primaryChain_;

@@ -229,9 +229,7 @@ protected:
     template <int W>
     [[gnu::always_inline]] simd::Pack<W> emittedPhaseLanes(const simd::Pack<W>& phaseDelay) const {
         const simd::Ints<W> i = simd::truncateToInt(static_cast<double>(writeIndex_) - phaseDelay) & kRingMask;
-        simd::Pack<W> r;
-        for (int j = 0; j < W; ++j) r.v[j] = phaseRing_[static_cast<std::size_t>(i[j])];
-        return r;
+        return simd::gather<W>([&](int j) { return phaseRing_[static_cast<std::size_t>(i[j])]; });
     }
     template <int W>
     [[gnu::always_inline]] simd::Pack<W> attenuationLanes(const simd::Pack<W>& position) const {
@@ -242,29 +240,24 @@ protected:
         const P p = simd::select(low | high, P::broadcast(0.0), position);
         const simd::Ints<W> i = simd::truncateToInt(p);
         const P t = guardFractionLanes(p - simd::toDouble<W>(i));
-        P a, b, c, d;
+        const double* e = attTable_.data();
         if (!simd::any(low | high) && simd::all(p < static_cast<double>(n - 2)) && simd::all(p >= 1.0)) {
             // Inside the table no tap needs its index held at an end.
-            for (int j = 0; j < W; ++j) {
-                const double* e = &attTable_[static_cast<std::size_t>(i[j] - 1)];
-                a.v[j] = e[0];
-                b.v[j] = e[1];
-                c.v[j] = e[2];
-                d.v[j] = e[3];
-            }
-            return cubicLanes(t, a, b, c, d);
+            const auto tap = [&](int offset) {
+                return simd::gather<W>([&](int j) { return e[i[j] + offset]; });
+            };
+            return cubicLanes(t, tap(-1), tap(0), tap(1), tap(2));
         }
-        for (int j = 0; j < W; ++j) {
+        const auto at = [&](int j, int offset) {
             const int k = i[j];
             const int next = k + 1 > n ? k : k + 1;
             const int afterNext = k + 2 > n ? next : k + 2;
-            a.v[j] = attTable_[static_cast<std::size_t>(k > 0 ? k - 1 : 0)];
-            b.v[j] = attTable_[static_cast<std::size_t>(k)];
-            c.v[j] = attTable_[static_cast<std::size_t>(next)];
-            d.v[j] = attTable_[static_cast<std::size_t>(afterNext)];
-        }
+            const int index[4] = {k > 0 ? k - 1 : 0, k, next, afterNext};
+            return e[index[offset]];
+        };
+        const auto tap = [&](int offset) { return simd::gather<W>([&](int j) { return at(j, offset); }); };
         return simd::select(low, P::broadcast(attTable_[0]),
-                            simd::select(high, P::broadcast(attTable_[n]), cubicLanes(t, a, b, c, d)));
+                            simd::select(high, P::broadcast(attTable_[n]), cubicLanes(t, tap(0), tap(1), tap(2), tap(3))));
     }
     template <int W>
     [[gnu::always_inline]] simd::Pack<W> readInputLanes(simd::Pack<W> delay) const {
@@ -277,15 +270,9 @@ protected:
         const P t = guardFractionLanes(p - simd::toDouble<W>(i));
         // i - 1 is -1 only at position 0, whose first tap is the ring's last sample.
         const simd::Ints<W> first = (i - 1) & kRingMask;
-        P a, b, c, d;
-        for (int k = 0; k < W; ++k) {
-            const double* e = &input_[static_cast<std::size_t>(first[k])];
-            a.v[k] = e[0];
-            b.v[k] = e[1];
-            c.v[k] = e[2];
-            d.v[k] = e[3];
-        }
-        return cubicLanes(t, a, b, c, d);
+        const double* e = input_.data();
+        const auto tap = [&](int offset) { return simd::gather<W>([&](int k) { return e[first[k] + offset]; }); };
+        return cubicLanes(t, tap(0), tap(1), tap(2), tap(3));
     }
     template <int W>
     [[gnu::always_inline]] static simd::Pack<W> guardFractionLanes(const simd::Pack<W>& t) {

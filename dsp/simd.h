@@ -65,6 +65,15 @@ struct Pack {
     [[gnu::always_inline]] double operator[](int i) const { return v[i]; }
 };
 
+// A pack from one value per lane, value(j) for lane j (table reads, library fallbacks). Built
+// in registers: writing the lanes one by one to memory and reading the pack back would stall.
+template <int W, class Value>
+[[gnu::always_inline]] inline Pack<W> gather(Value value) {
+    using F = typename Raw<W>::F;
+    if constexpr (W == 2) return {F{value(0), value(1)}};
+    else return {F{value(0), value(1), value(2), value(3)}};
+}
+
 // Whole numbers per lane (table and ring indices).
 template <int W>
 using Ints = typename Raw<W>::N;

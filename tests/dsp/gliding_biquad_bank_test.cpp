@@ -24,8 +24,9 @@ template <int W>
     for (int first = 0; first < 8; first += W) {
         Mask<W> active = Mask<W>::none();
         for (int j = 0; j < W; ++j) active.m[j] = (activeLanes >> (first + j)) & 1u ? -1 : 0;
-        bank.glideStep<W>(first, active);
-        bank.run<W>(first, active, Pack<W>::load(&x[static_cast<std::size_t>(first)])).store(&y[static_cast<std::size_t>(first)]);
+        const auto step = bank.glideStep<W>(first, active);
+        bank.run<W>(first, active, step, Pack<W>::load(&x[static_cast<std::size_t>(first)]))
+            .store(&y[static_cast<std::size_t>(first)]);
     }
     return y;
 }
