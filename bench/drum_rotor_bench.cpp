@@ -29,8 +29,9 @@ std::vector<double> bassLine() {
     return x;
 }
 
-std::unique_ptr<kestro::DrumRotor> makeDrum(bool primary, double speedHz) {
+std::unique_ptr<kestro::DrumRotor> makeDrum(bool primary, double speedHz, bool wide = true, int factor = 1) {
     auto d = std::make_unique<kestro::DrumRotor>(primary);
+    d->setWideLanes(wide); // four lanes where the processor has AVX2
     d->setFlip(1.0);
     d->setSlowSpeed(speedHz);
     d->setFastSpeed(speedHz);
@@ -46,15 +47,15 @@ std::unique_ptr<kestro::DrumRotor> makeDrum(bool primary, double speedHz) {
     d->setMechLevel(0.5);
     for (int k = 0; k < kestro::DrumRotor::kRayWeights; ++k) d->setRayWeight(k, 0.7);
     // The rate comes last so that the rotor is already at its speed (a rate change snaps it).
-    d->setSampleRate(kRate, 1);
+    d->setSampleRate(kRate / factor, factor);
     d->reset();
     d->prepareFilters();
     d->rebuildGeometry();
     return d;
 }
 
-void drumPrimary(benchmark::State& state, double speedHz) {
-    auto d = makeDrum(true, speedHz);
+void drumPrimary(benchmark::State& state, double speedHz, bool wide = true, int factor = 1) {
+    auto d = makeDrum(true, speedHz, wide, factor);
     const std::vector<double> x = bassLine();
     for (auto _ : state) {
         double sum = 0.0;
@@ -69,9 +70,13 @@ void drumPrimary(benchmark::State& state, double speedHz) {
 
 void BM_DrumPrimaryFast(benchmark::State& s) { drumPrimary(s, 5.8); }
 void BM_DrumPrimarySlow(benchmark::State& s) { drumPrimary(s, 0.7); }
+// The two-lane kernels every x86-64 processor runs.
+void BM_DrumPrimaryFastTwoLanes(benchmark::State& s) { drumPrimary(s, 5.8, false); }
+// Economy mode at 44.1 kHz: the model at 22050 Hz, direction filters updated every 8 samples.
+void BM_DrumPrimaryFastEconomy(benchmark::State& s) { drumPrimary(s, 5.8, true, 2); }
 
-void BM_DrumSecondary(benchmark::State& state) {
-    auto d = makeDrum(false, 5.8);
+void drumSecondary(benchmark::State& state, bool wide, int factor = 1) {
+    auto d = makeDrum(false, 5.8, wide, factor);
     const std::vector<double> x = bassLine();
     for (auto _ : state) {
         double sum = 0.0;
@@ -81,8 +86,16 @@ void BM_DrumSecondary(benchmark::State& state) {
     countSamples(state);
 }
 
+void BM_DrumSecondary(benchmark::State& s) { drumSecondary(s, true); }
+void BM_DrumSecondaryTwoLanes(benchmark::State& s) { drumSecondary(s, false); }
+void BM_DrumSecondaryEconomy(benchmark::State& s) { drumSecondary(s, true, 2); }
+
 } // namespace
 
 BENCHMARK(BM_DrumPrimaryFast);
 BENCHMARK(BM_DrumPrimarySlow);
+BENCHMARK(BM_DrumPrimaryFastTwoLanes);
+BENCHMARK(BM_DrumPrimaryFastEconomy);
 BENCHMARK(BM_DrumSecondary);
+BENCHMARK(BM_DrumSecondaryTwoLanes);
+BENCHMARK(BM_DrumSecondaryEconomy);

@@ -32,7 +32,7 @@ std::vector<double> chord() {
 }
 
 // Roughly the voicing the engine gives its horn voices by default.
-std::unique_ptr<kestro::HornRotor> makeHorn(int cascadeFlag, double speedHz, bool wide = true) {
+std::unique_ptr<kestro::HornRotor> makeHorn(int cascadeFlag, double speedHz, bool wide = true, int factor = 1) {
     auto h = std::make_unique<kestro::HornRotor>(cascadeFlag, 0);
     h->setWideLanes(wide); // four lanes where the processor has AVX2
     h->setFlip(1.0);
@@ -50,15 +50,15 @@ std::unique_ptr<kestro::HornRotor> makeHorn(int cascadeFlag, double speedHz, boo
     h->setMechLevel(0.5);
     for (int k = 0; k < kestro::HornRotor::kRayWeights; ++k) h->setRayWeight(k, 0.7);
     // The rate comes last so that the rotor is already at its speed (a rate change snaps it).
-    h->setSampleRate(kRate, 1);
+    h->setSampleRate(kRate / factor, factor);
     h->reset();
     h->prepareFilters();
     h->rebuildGeometry();
     return h;
 }
 
-void hornPrimary(benchmark::State& state, double speedHz, bool wide = true) {
-    auto h = makeHorn(1, speedHz, wide);
+void hornPrimary(benchmark::State& state, double speedHz, bool wide = true, int factor = 1) {
+    auto h = makeHorn(1, speedHz, wide, factor);
     const std::vector<double> x = chord();
     for (int n = 0; n < kBlock; ++n) benchmark::DoNotOptimize(h->processPrimary(x[static_cast<std::size_t>(n)]));
     for (auto _ : state) {
@@ -74,9 +74,11 @@ void BM_HornPrimarySlow(benchmark::State& s) { hornPrimary(s, 0.8); }
 void BM_HornPrimaryStopped(benchmark::State& s) { hornPrimary(s, 0.0); }
 // The two-lane kernels every x86-64 processor runs.
 void BM_HornPrimaryFastTwoLanes(benchmark::State& s) { hornPrimary(s, 6.7, false); }
+// Economy mode at 44.1 kHz: the model at 22050 Hz, beam filters updated every 8 samples.
+void BM_HornPrimaryFastEconomy(benchmark::State& s) { hornPrimary(s, 6.7, true, 2); }
 
-void hornSecondary(benchmark::State& state, bool wide) {
-    auto h = makeHorn(0, 6.7, wide);
+void hornSecondary(benchmark::State& state, bool wide, int factor = 1) {
+    auto h = makeHorn(0, 6.7, wide, factor);
     const std::vector<double> x = chord();
     for (auto _ : state) {
         double sum = 0.0;
@@ -88,6 +90,7 @@ void hornSecondary(benchmark::State& state, bool wide) {
 
 void BM_HornSecondary(benchmark::State& s) { hornSecondary(s, true); }
 void BM_HornSecondaryTwoLanes(benchmark::State& s) { hornSecondary(s, false); }
+void BM_HornSecondaryEconomy(benchmark::State& s) { hornSecondary(s, true, 2); }
 
 } // namespace
 
@@ -95,5 +98,7 @@ BENCHMARK(BM_HornPrimaryFast);
 BENCHMARK(BM_HornPrimarySlow);
 BENCHMARK(BM_HornPrimaryStopped);
 BENCHMARK(BM_HornPrimaryFastTwoLanes);
+BENCHMARK(BM_HornPrimaryFastEconomy);
 BENCHMARK(BM_HornSecondary);
 BENCHMARK(BM_HornSecondaryTwoLanes);
+BENCHMARK(BM_HornSecondaryEconomy);

@@ -6,6 +6,8 @@
 namespace kestro {
 
 using rotor::flush;
+using simd::Mask;
+using simd::Pack;
 
 namespace {
 
@@ -23,20 +25,8 @@ constexpr double kSecondaryFrequency[19] = {2000, 1760, 1600, 1600, 1600, 1700, 
                                             1700, 1850, 1800, 1850, 1700, 1700, 1600,
                                             1600, 1600, 1760, 2000, 2000};
 
-struct RowPosition {
-    int row;
-    double frac;
-};
-inline RowPosition rowAt(double position) {
-    if (!(position >= 0.0)) position = 0.0; // NaN or below: the first row
-    if (position > 18.0) position = 18.0;
-    const int i = static_cast<int>(position);
-    return {i % 18, position - i};
-}
-inline double interpolate(const double* table, RowPosition p) {
-    const double a = table[p.row];
-    return a + (table[p.row + 1] - a) * p.frac;
-}
+// pow(0.005, y) = 2^(y log2 0.005): the reduced taps' coefficient targets.
+const double kLog2Of0005 = std::log2(0.005);
 
 } // namespace
 
@@ -64,10 +54,8 @@ DrumRotor::DrumRotor(bool primary)
         f.setSaturation(0.0);
         f.setEnabled(true);
     }
-    for (BiquadFilter& f : direction_) {
-        f.init(44100.0, BiquadFilter::LowPass, kDirectionFrequency[0], kDirectionQ[0], 0.0);
-        f.setEnabled(true);
-    }
+    direction_.setWideLanes(wideLanes_);
+    for (int lane = 0; lane < 8; ++lane) direction_.setAll(lane, kDirectionFrequency[0], kDirectionQ[0], 0.0);
     for (auto& w : weights_) w.store(1.0);
     staticCutoff_.store(0.25 * 44100.0);
     staticRatio_.store(0.25);
@@ -137,11 +125,10 @@ const BiquadFilter& DrumRotor::inputFilter(int i) const {
     return inputFilters_[static_cast<std::size_t>(std::clamp(i, 0, kInputFilters - 1))];
 }
 
-const BiquadFilter& DrumRotor::directionFilter(int ray) const {
-    return direction_[static_cast<std::size_t>(std::clamp(ray, 0, kRays - 1))];
+void DrumRotor::setWideLanes(bool wide) {
+    wideLanes_ = wide && simd::wideLanesSupported();
+    direction_.setWideLanes(wideLanes_);
 }
-
-void DrumRotor::setWideLanes(bool wide) { wideLanes_ = wide && simd::wideLanesSupported(); }
 
 // ---- audio-thread tasks ----------------------------------------------------------------
 
@@ -170,6 +157,21 @@ void DrumRotor::refreshDerived() {
     for (Ray& r : rays_)
         r.phaseDelay = std::min(ringDelay(r.length), static_cast<double>(kRingSize - 1));
     staticDelay_ = rays_[0].length * samplesPerMetre_;
+    // Which image of the back the microphone sees, if any.
+    const int back = visibility_ == 0 ? 1 : (visibility_ == 2 ? 2 : -1);
+    if (primary_) {
+        for (int lane = 0; lane < kRays; ++lane) {
+            const int k = kLaneRay[lane];
+            lanes_.set(lane, rays_[static_cast<std::size_t>(k)], (k != 1 && k != 2) || k == back);
+        }
+        lanes_.set(6, rays_[0], false);
+        lanes_.set(7, rays_[0], false);
+    } else {
+        lanes_.set(0, rays_[0], true);
+        lanes_.set(1, rays_[3], true);
+        lanes_.set(2, rays_[static_cast<std::size_t>(back >= 0 ? back : 1)], back >= 0);
+        lanes_.set(3, rays_[0], false);
+    }
 }
 
 void DrumRotor::rebuildGeometry() {
@@ -202,10 +204,13 @@ void DrumRotor::reset() {
     staticY_ = 0.0;
     staticSplit_ = 0.0;
     lowOutput_ = 0.0;
-    reduced_ = {};
-    reducedStatic_ = {};
+    reducedY_.fill(0.0);
+    reducedC_.fill(0.0);
+    reducedTarget_.fill(0.0);
+    secondarySmooth_.fill(0.0);
+    reducedStaticY_ = 0.0;
     for (BiquadFilter& f : inputFilters_) f.setInstant(true);
-    for (BiquadFilter& f : direction_) f.setInstant(true);
+    direction_.setInstant(true);
 }
 
 void DrumRotor::prepareFilters() {
@@ -213,11 +218,8 @@ void DrumRotor::prepareFilters() {
         f.setSampleRate(rate_);
         f.setInstant(false);
     }
-    for (BiquadFilter& f : direction_) {
-        f.setSampleRate(rate_);
-        f.setInstant(false);
-        f.setEnabled(true);
-    }
+    direction_.setSampleRate(rate_);
+    direction_.setInstant(false);
 }
 
 // ---- per sample ----------------------------------------------------------------------
@@ -229,34 +231,14 @@ double DrumRotor::frontEnd(double x) {
     return x;
 }
 
-[[gnu::always_inline]] inline double DrumRotor::tap(int k, double gain, bool control, double fm,
-                                                    double am, double split) {
-    const auto i = static_cast<std::size_t>(k);
-    const Ray& r = rays_[i];
-    const double u = rayDirection(r);
-    const double w = r.width;
-    double theta;
-    if (u <= w) theta = (u - w) / (2.0 * w) * rotor::kPi;
-    else if (u >= 1.0 - w) theta = (u - 2.0 * w - (1.0 - w)) * rotor::kPi / (2.0 * w);
-    else theta = (u - w) / (1.0 - 2.0 * w) * rotor::kPi;
-    double m = std::sin(theta) * r.sign;
-    if (m < kBeamFloor) m = kBeamFloor;
+// The primary routine with the rays in packs of W lanes (kLaneRay), each step for every pack
+// before the next step starts so that the packs' dependency chains overlap.
+template <int W>
+[[gnu::always_inline]] inline double DrumRotor::primaryKernel(double x) {
+    using P = Pack<W>;
+    constexpr int kPacks = 8 / W;
+    const auto at = [this](const RayLanes<8>::Lanes& a, int first) { return lanes_.at<W>(a, first); };
 
-    const double delay = (r.length + m * fm) * samplesPerMetre_;
-    const double level = attenuationAt((am * m + r.length - 0.3 + am) * 100.0) * attScale_;
-    const double d = readInput(delay);
-    // Only the part above the splitter rotates.
-    split_[i] = flush((split_[i] - d) * split + d);
-    const double h = d - split_[i];
-    if (control) {
-        const RowPosition p = rowAt(wrapUnit(theta * r.sign / rotor::kTwoPi + 0.25) * 18.0);
-        direction_[i].setFrequencyAndQ(interpolate(kDirectionFrequency, p),
-                                       interpolate(kDirectionQ, p));
-    }
-    return direction_[i].processGliding(h) * level * gain;
-}
-
-double DrumRotor::processPrimary(double x) {
     servicePending(takePending());
     frontEnd(x);
     const bool control = controlRateSample();
@@ -269,25 +251,83 @@ double DrumRotor::processPrimary(double x) {
                  w3 = weights_[3].load();
     const double k0 = reflectionK_[0].load(), k1 = reflectionK_[1].load();
     const double r2 = r * r;
-
-    auto smoothed = [this](int k, double v, double coeff) {
-        double& y = smooth_[static_cast<std::size_t>(k)];
-        y = flush((y - v) * coeff + v);
-        return y;
+    // By lane (rays 0, 3, 4, 5, 1, 2): gain, weight and reflection smoothing (0: none, the
+    // direct ray).
+    const auto lane = [](int first, double l0, double l3, double l4, double l5, double l1, double l2) {
+        const double v[8] = {l0, l3, l4, l5, l1, l2, 0.0, 0.0};
+        return simd::gather<W>([&](int j) { return v[first + j]; });
     };
 
-    double sum = tap(0, 1.0, control, fm, am, split) * w0;
+    // 1. The drum's beam law: where the baffle pointed when the sound now arriving left it.
+    Mask<W> active[kPacks];
+    P m[kPacks], turned[kPacks];
+    for (int p = 0; p < kPacks; ++p) {
+        const int first = p * W;
+        active[p] = lanes_.activeAt<W>(first);
+        const P u = rayDirectionLanes<W>(lanes_, first);
+        const P w = at(lanes_.width, first);
+        const P s = at(lanes_.sign, first);
+        const P twoW = at(lanes_.twoWidth, first);
+        const P oneMinusW = at(lanes_.oneMinusWidth, first);
+        const Mask<W> front = u <= w;
+        const Mask<W> rear = ~front & (u >= oneMinusW);
+        const P num = simd::select(rear, ((u - twoW) - oneMinusW) * rotor::kPi, u - w);
+        const P quotient = num / simd::select(front | rear, twoW, at(lanes_.midSpan, first));
+        const P theta = simd::select(rear, quotient, quotient * rotor::kPi);
+        const P sm = fastmath::sinPi(theta) * s;
+        m[p] = simd::select(sm < kBeamFloor, P::broadcast(kBeamFloor), sm);
+        turned[p] = theta * s;
+    }
+
+    // 2. Control rate: the direction filters follow the beam angles.
+    if (control) {
+        for (int p = 0; p < kPacks; ++p) {
+            const RowLanes<W> rows = rowLanes(wrapUnitLanes(turned[p] / rotor::kTwoPi + 0.25) * 18.0, 18);
+            direction_.limitedSettings(p * W, active[p], interpolateLanes(kDirectionFrequency, rows),
+                                       interpolateLanes(kDirectionQ, rows));
+        }
+        for (int g = 0; g < 8; g += 4) direction_.redesign(g, lanes_.activeBits(g));
+    }
+
+    // 3. The filters' glide steps and history parts, which need no input yet.
+    typename GlidingBiquadBank<8>::template Step<W> step[kPacks];
+    for (int p = 0; p < kPacks; ++p) step[p] = direction_.glideStep<W>(p * W, active[p]);
+
+    // 4. Delays and levels, the splitter (only the part above it rotates), the direction
+    //    filters, weights and smoothers.
+    alignas(32) double out[8];
+    for (int p = 0; p < kPacks; ++p) {
+        const int first = p * W;
+        const auto i = static_cast<std::size_t>(first);
+        const P length = at(lanes_.length, first);
+        const P delay = (length + m[p] * fm) * samplesPerMetre_;
+        const P level = attenuationLanes((am * m[p] + length - 0.3 + am) * 100.0) * attScale_;
+        const P d = readInputLanes(delay);
+        const P splitPrevious = P::load(&split_[i]);
+        const P low = flushLanes((splitPrevious - d) * split + d);
+        simd::select(active[p], low, splitPrevious).store(&split_[i]);
+        const P y = direction_.run<W>(first, active[p], step[p], d - low);
+        const P v = y * level * lane(first, 1.0, r, r2, r2, r, r) * lane(first, w0, w1, w2, w3, w1, w1);
+        const P coeff = lane(first, 0.0, k0, k1, k1, k0, k0);
+        const P previous = P::load(&smooth_[i]);
+        const P smoothed = flushLanes((previous - v) * coeff + v);
+        const Mask<W> reflected = coeff != 0.0;
+        simd::select(active[p] & reflected, smoothed, previous).store(&smooth_[i]);
+        simd::select(reflected, smoothed, v).store(&out[first]);
+    }
+
+    // In the order of the rays: direct, back (if seen), then rays 3, 4 and 5.
+    double sum = out[0];
     double weightSum = w0;
-    const int back = visibility_ == 0 ? 1 : (visibility_ == 2 ? 2 : -1);
-    if (back >= 0) {
-        sum += smoothed(back, tap(back, r, control, fm, am, split) * w1, k0);
+    if (visibility_ == 0 || visibility_ == 2) {
+        sum += out[visibility_ == 0 ? 4 : 5];
         weightSum += w1;
     }
-    sum += smoothed(3, tap(3, r, control, fm, am, split) * w1, k0);
+    sum += out[1];
     weightSum += w1;
-    sum += smoothed(4, tap(4, r2, control, fm, am, split) * w2, k1);
+    sum += out[2];
     weightSum += w2;
-    sum += smoothed(5, tap(5, r2, control, fm, am, split) * w3, k1);
+    sum += out[3];
     weightSum += w3;
 
     // Static ray along the direct path; its low part leaves as the low output, so the bass
@@ -308,22 +348,13 @@ double DrumRotor::processPrimary(double x) {
     return (s - staticSplit_) * staticWeight_.load() + sum;
 }
 
-double DrumRotor::reducedTap(ReducedState& st, const Ray& r, double gain, bool control, double fm,
-                             double am, double dist) {
-    st.c = flush((st.target - st.c) * c005_ + st.c);
-    const Beam beam = hornBeam(rayDirection(r), r.width, r.sign);
-    const double delay = (beam.m * fm + r.length - dist + 2.0 * fm) * samplesPerMetre_;
-    const double level = attenuationAt((beam.m * am + r.length - 0.3 + am) * 100.0) * attScale_;
-    const double d = readInput(delay);
-    if (control) {
-        const RowPosition p = rowAt(wrapUnit(beam.theta / rotor::kTwoPi + 0.25) * 18.0);
-        st.target = flush(std::pow(0.005, interpolate(kSecondaryFrequency, p) / rate_));
-    }
-    st.y = flush((st.y - d) * st.c + d);
-    return st.y * level * gain;
-}
+// The secondary routine: reduced taps for ray 0, ray 3 and the back ray (lanes 0 to 2).
+template <int W>
+[[gnu::always_inline]] inline double DrumRotor::secondaryKernel(double x) {
+    using P = Pack<W>;
+    constexpr int kPacks = 4 / W;
+    const auto at = [this](const RayLanes<8>::Lanes& a, int first) { return lanes_.at<W>(a, first); };
 
-double DrumRotor::processSecondary(double x) {
     servicePending(takePending());
     frontEnd(x);
     const bool control = controlRateSample();
@@ -335,19 +366,48 @@ double DrumRotor::processSecondary(double x) {
     const double w0 = weights_[0].load(), w1 = weights_[1].load();
     const double k0 = reflectionK_[0].load();
 
-    double sum = reducedTap(reduced_[0], rays_[0], 1.0, control, fm, am, dist) * w0;
+    alignas(32) double out[4];
+    for (int p = 0; p < kPacks; ++p) {
+        const int first = p * W;
+        const auto i = static_cast<std::size_t>(first);
+        const Mask<W> active = lanes_.activeAt<W>(first);
+        // The direction-dependent low-pass: its coefficient glides towards the target over 5 ms.
+        const P target = P::load(&reducedTarget_[i]);
+        const P cPrevious = P::load(&reducedC_[i]);
+        const P c = flushLanes((target - cPrevious) * c005_ + cPrevious);
+        const P u = rayDirectionLanes<W>(lanes_, first);
+        const BeamLanes<W> beam = hornBeamLanes(lanes_, first, u);
+        const P length = at(lanes_.length, first);
+        const P delay = (beam.m * fm + length - dist + 2.0 * fm) * samplesPerMetre_;
+        const P level = attenuationLanes((beam.m * am + length - 0.3 + am) * 100.0) * attScale_;
+        const P d = readInputLanes(delay);
+        if (control) {
+            const P angle = wrapUnitLanes(beam.turned(at(lanes_.sign, first)) / rotor::kTwoPi + 0.25);
+            const P corner = interpolateLanes(kSecondaryFrequency, rowLanes(angle * 18.0, 18));
+            // pow(0.005, corner / rate)
+            const P next = flushLanes(fastmath::exp2(corner / rate_ * kLog2Of0005));
+            simd::select(active, next, target).store(&reducedTarget_[i]);
+        }
+        const P yPrevious = P::load(&reducedY_[i]);
+        const P y = flushLanes((yPrevious - d) * c + d);
+        simd::select(active, c, cPrevious).store(&reducedC_[i]);
+        simd::select(active, y, yPrevious).store(&reducedY_[i]);
+        // Ray 0 at gain 1, ray 3 and the back ray at r.
+        const P gain = simd::gather<W>([&](int j) { return first + j == 0 ? 1.0 : r; });
+        (y * level * gain).store(&out[first]);
+    }
+
+    double sum = out[0] * w0;
     const int back = visibility_ == 0 ? 1 : (visibility_ == 2 ? 2 : -1);
     if (back >= 0) {
-        const double v = reducedTap(reduced_[1], rays_[static_cast<std::size_t>(back)], r,
-                                    control, fm, am, dist) *
-                         w1;
-        double& y = smooth_[static_cast<std::size_t>(back)];
+        const double v = out[2] * w1;
+        double& y = secondarySmooth_[static_cast<std::size_t>(back)];
         y = flush((y - v) * k0 + v);
         sum += y;
     }
     {
-        const double v = reducedTap(reduced_[2], rays_[3], r, control, fm, am, dist) * w1;
-        double& y = smooth_[3];
+        const double v = out[1] * w1;
+        double& y = secondarySmooth_[3];
         y = flush((y - v) * k0 + v);
         sum += y;
     }
@@ -356,11 +416,20 @@ double DrumRotor::processSecondary(double x) {
         const double level = attenuationAt((L0 - 0.3 + am) * 100.0) * attScale_;
         const double d = readInput((L0 - dist) * samplesPerMetre_);
         if (control) staticCoefficient();
-        reducedStatic_.y = flush((reducedStatic_.y - d) * staticCoeff_ + d);
-        sum += reducedStatic_.y * level * staticWeight_.load();
+        reducedStaticY_ = flush((reducedStaticY_ - d) * staticCoeff_ + d);
+        sum += reducedStaticY_ * level * staticWeight_.load();
     }
     advanceRings();
     return sum;
 }
+
+double DrumRotor::primaryNarrow(double x) { return primaryKernel<2>(x); }
+KESTRO_WIDE_LANES double DrumRotor::primaryWide(double x) { return primaryKernel<4>(x); }
+double DrumRotor::secondaryNarrow(double x) { return secondaryKernel<2>(x); }
+KESTRO_WIDE_LANES double DrumRotor::secondaryWide(double x) { return secondaryKernel<4>(x); }
+
+double DrumRotor::processPrimary(double x) { return wideLanes_ ? primaryWide(x) : primaryNarrow(x); }
+
+double DrumRotor::processSecondary(double x) { return wideLanes_ ? secondaryWide(x) : secondaryNarrow(x); }
 
 } // namespace kestro

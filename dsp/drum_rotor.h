@@ -17,6 +17,7 @@
 // All of these run on the audio thread; the setters may come from any thread.
 
 #include "dsp/biquad_filter.h"
+#include "dsp/gliding_biquad_bank.h"
 #include "dsp/rotor_voice.h"
 
 #include <array>
@@ -62,30 +63,38 @@ public:
     double reflectionLpfCoeff(int k) const; // k = 0..1
     const Ray& ray(int k) const;
     const BiquadFilter& inputFilter(int i) const;
-    const BiquadFilter& directionFilter(int ray) const;
+    // The direction filters by lane (kLaneRay).
+    const GlidingBiquadBank<8>& directionFilters() const { return direction_; }
+
+    // Rays 0..5 as lanes of the primary routine's kernels: the back rays 1 and 2 (of which the
+    // visibility case uses at most one) come last; lanes 6 and 7 are idle.
+    static constexpr int kLaneRay[6] = {0, 3, 4, 5, 1, 2};
 
 private:
-    struct ReducedState {
-        double y = 0.0;
-        double c = 0.0;
-        double target = 0.0;
-    };
-
     void servicePending(unsigned bits);
     void refreshDerived();
     void applyReflectionLpf(double octaves, double rate);
     void applySplitter(double hz, double rate);
     double frontEnd(double x); // motor step, input filters, ring write
-    double tap(int k, double gain, bool control, double fm, double am, double split);
-    double reducedTap(ReducedState& st, const Ray& r, double gain, bool control, double fm,
-                      double am, double dist);
+    template <int W>
+    double primaryKernel(double x);
+    template <int W>
+    double secondaryKernel(double x);
+    double primaryNarrow(double x);
+    KESTRO_WIDE_LANES double primaryWide(double x);
+    double secondaryNarrow(double x);
+    KESTRO_WIDE_LANES double secondaryWide(double x);
 
     const bool primary_;
 
     std::array<Ray, kRays> rays_{};
     double staticDelay_ = 0.0;
     std::array<BiquadFilter, kInputFilters> inputFilters_{};
-    std::array<BiquadFilter, kRays> direction_{};
+    // Direction filters by lane (kLaneRay).
+    GlidingBiquadBank<8> direction_{BankResponse::LowPass};
+    // The primary routine's rays by lane (kLaneRay); the secondary routine's in lanes 0 to 2
+    // (ray 0, ray 3, the back ray).
+    RayLanes<8> lanes_;
 
     std::array<rotor::Relaxed<double>, kRayWeights> weights_{};
     std::array<rotor::Relaxed<double>, 2> reflectionK_{};
@@ -94,14 +103,17 @@ private:
     rotor::Relaxed<double> staticLpGain_{1.0};
     rotor::Relaxed<double> saturation_{0.0};
 
-    // Per-sample state.
-    std::array<double, kRays> split_{};  // splitter low-pass of each ray
-    std::array<double, kRays> smooth_{}; // reflection smoothers
+    // Per-sample state, by lane.
+    alignas(32) std::array<double, 8> split_{};  // splitter low-pass of each ray
+    alignas(32) std::array<double, 8> smooth_{}; // reflection smoothers
     double staticY_ = 0.0;
     double staticSplit_ = 0.0;
     double lowOutput_ = 0.0;
-    std::array<ReducedState, 3> reduced_{}; // secondary: ray 0, back ray, ray 3
-    ReducedState reducedStatic_{};
+    // Secondary routine: the reduced taps' low-pass output, coefficient and coefficient target
+    // by lane (ray 0, ray 3, back ray), the reflection smoothers by ray, the reduced static ray.
+    alignas(32) std::array<double, 4> reducedY_{}, reducedC_{}, reducedTarget_{};
+    std::array<double, kRays> secondarySmooth_{};
+    double reducedStaticY_ = 0.0;
 };
 
 } // namespace kestro

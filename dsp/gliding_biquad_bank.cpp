@@ -33,14 +33,6 @@ template <int W>
     return (x + 1e-30) - 1e-30;
 }
 
-// The setters' limits: NaN keeps the previous value, infinities end at the nearest limit.
-template <int W>
-[[gnu::always_inline]] inline Pack<W> limited(const Pack<W>& value, double lo, double hi, const Pack<W>& previous) {
-    const Pack<W> clamped =
-        simd::select(value < lo, Pack<W>::broadcast(lo), simd::select(value > hi, Pack<W>::broadcast(hi), value));
-    return simd::select(value != value, previous, clamped);
-}
-
 // sin w and cos w; the library takes any lane outside 0 .. pi.
 template <int W>
 [[gnu::always_inline]] inline void sinCos(const Pack<W>& w, Pack<W>& s, Pack<W>& c) {
@@ -257,12 +249,8 @@ void GlidingBiquadBank<N>::setAll(int first, unsigned lanes, const double* f, co
 
 template <int N>
 void GlidingBiquadBank<N>::setFrequencyAndQ(int first, unsigned lanes, const double* f, const double* q) {
-    for (int g = 0; g < 4; g += 2) {
-        const Mask<2> active = laneMask<2>(lanes >> g);
-        const int at2 = first + g;
-        put(frequency_, at2, active, limited(Pack<2>::load(f + g), 0.001, 0.499 * rate_, at<2>(frequency_, at2)));
-        put(q_, at2, active, limited(Pack<2>::load(q + g), 0.0001, 1000.0, at<2>(q_, at2)));
-    }
+    for (int g = 0; g < 4; g += 2)
+        limitedSettings(first + g, laneMask<2>(lanes >> g), Pack<2>::load(f + g), Pack<2>::load(q + g));
     update(first, lanes);
 }
 

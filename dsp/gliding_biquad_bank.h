@@ -63,6 +63,13 @@ public:
         put(q_, first, active, q);
         put(gain_, first, active, gainDb);
     }
+    // settings() for frequency and Q with setFrequencyAndQ's limits (below); the gain stays.
+    template <int W>
+    [[gnu::always_inline]] void limitedSettings(int first, const simd::Mask<W>& active, const simd::Pack<W>& f,
+                                                const simd::Pack<W>& q) {
+        put(frequency_, first, active, limited(f, 0.001, 0.499 * rate_, at<W>(frequency_, first)));
+        put(q_, first, active, limited(q, 0.0001, 1000.0, at<W>(q_, first)));
+    }
     void redesign(int first, unsigned lanes) { update(first, lanes); }
     // As setFrequencyAndQ(f, q) on the selected lanes: f limited to 0.001 .. 0.499 of the
     // rate, q to 0.0001 .. 1000, NaN keeps the lane's previous value.
@@ -109,6 +116,15 @@ private:
     template <int W>
     [[gnu::always_inline]] static void put(Lanes& a, int first, const simd::Mask<W>& m, const simd::Pack<W>& v) {
         simd::select(m, v, at<W>(a, first)).store(&a[static_cast<std::size_t>(first)]);
+    }
+
+    // The setters' limits: NaN keeps the previous value, infinities end at the nearest limit.
+    template <int W>
+    [[gnu::always_inline]] static simd::Pack<W> limited(const simd::Pack<W>& value, double lo, double hi,
+                                                        const simd::Pack<W>& previous) {
+        using P = simd::Pack<W>;
+        const P clamped = simd::select(value < lo, P::broadcast(lo), simd::select(value > hi, P::broadcast(hi), value));
+        return simd::select(value != value, previous, clamped);
     }
 
     // update() of the selected lanes of a group from their stored frequency, Q and gain.

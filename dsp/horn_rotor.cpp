@@ -72,13 +72,6 @@ inline RowPosition rowAt(double position, int steps) {
     return {i % steps, position - i};
 }
 
-template <int W>
-[[gnu::always_inline]] inline Mask<W> maskAt(const std::array<std::int64_t, HornRotor::kBeamRays>& a, int first) {
-    Mask<W> m;
-    __builtin_memcpy(&m.m, &a[static_cast<std::size_t>(first)], sizeof m.m);
-    return m;
-}
-
 } // namespace
 
 HornRotor::HornRotor(int cascadeFlag, int noiseFlag)
@@ -205,19 +198,6 @@ void HornRotor::setSampleRate(double rate, int factor) {
 void HornRotor::loadCascade() {
     if (primary_) primaryChain_.load(cascade_.data(), kCascade);
     else secondaryChain_.load(cascade_.data(), kSecondaryCascade);
-}
-
-void HornRotor::RayLanes::set(int lane, const Ray& r, bool used) {
-    const auto i = static_cast<std::size_t>(lane);
-    length[i] = r.length;
-    angleSign[i] = r.angle * r.sign;
-    width[i] = r.width;
-    sign[i] = r.sign;
-    phaseDelay[i] = r.phaseDelay;
-    twoWidth[i] = 2.0 * r.width;
-    oneMinusWidth[i] = 1.0 - r.width;
-    midSpan[i] = 1.0 - 2.0 * r.width;
-    active[i] = used ? -1 : 0;
 }
 
 void HornRotor::refreshDerived() {
@@ -354,28 +334,13 @@ void HornRotor::prepareFilters() {
 
 // ---- per sample ----------------------------------------------------------------------
 
-// Table rows at `position` for a pack of lanes, `steps` intervals: row index (modulo the
-// table) and fraction. NaN or below reads the first row.
-template <int W>
-struct RowLanes {
-    simd::Ints<W> row;
-    Pack<W> frac;
-};
-template <int W>
-[[gnu::always_inline]] inline RowLanes<W> rowLanes(Pack<W> position, int steps) {
-    position = simd::select(~(position >= 0.0), Pack<W>::broadcast(0.0), position);
-    position = simd::select(position > static_cast<double>(steps), Pack<W>::broadcast(steps), position);
-    const simd::Ints<W> i = simd::truncateToInt(position);
-    return {i - ((i >= steps) & steps), position - simd::toDouble<W>(i)};
-}
-
 // New beam filter settings on a control-rate sample, from each lane's beam angle.
 template <int W>
 [[gnu::always_inline]] inline void HornRotor::setBeams(const Pack<W>* beamAngle) {
     constexpr int kPacks = kBeamRays / W;
     for (int p = 0; p < kPacks; ++p) {
         const int first = p * W;
-        const simd::Mask<W> active = maskAt<W>(lanes_.active, first);
+        const simd::Mask<W> active = lanes_.activeAt<W>(first);
         const Pack<W> back = 1.0 - beamAngle[p];
         const RowLanes<W> a = rowLanes(back * 36.0, 36);
         const auto row = [&](int next, double FilterSetting::*field) {
@@ -392,11 +357,8 @@ template <int W>
                         h0 + (h1 - h0) * b.frac);
     }
     for (int g = 0; g < kBeamRays; g += 4) {
-        unsigned lanes = 0;
-        for (int j = 0; j < 4; ++j)
-            if (lanes_.active[static_cast<std::size_t>(g + j)] != 0) lanes |= 1u << j;
-        beam1_.redesign(g, lanes);
-        beam2_.redesign(g, lanes);
+        beam1_.redesign(g, lanes_.activeBits(g));
+        beam2_.redesign(g, lanes_.activeBits(g));
     }
 }
 
@@ -430,7 +392,7 @@ template <int W>
 [[gnu::always_inline]] inline double HornRotor::primaryKernel(double x) {
     using P = Pack<W>;
     constexpr int kPacks = kBeamRays / W;
-    const auto at = [](const RayLanes::Lanes& a, int first) { return P::load(&a[static_cast<std::size_t>(first)]); };
+    const auto at = [this](const RayLanes<kBeamRays>::Lanes& a, int first) { return lanes_.at<W>(a, first); };
 
     servicePending(takePending());
     // The cascade's history part first: it then overlaps with the rays below.
@@ -476,22 +438,11 @@ template <int W>
     P beamAngle[kPacks];
     for (int p = 0; p < kPacks; ++p) {
         const int first = p * W;
-        active[p] = maskAt<W>(lanes_.active, first);
-        const P u = wrapUnitLanes(emittedPhaseLanes(at(lanes_.phaseDelay, first)) - at(lanes_.angleSign, first));
-        const P w = at(lanes_.width, first);
-        const P s = at(lanes_.sign, first);
-        const P oneMinusW = at(lanes_.oneMinusWidth, first);
-        const Mask<W> front = u <= w;
-        const Mask<W> rear = ~front & (u >= oneMinusW);
-        const P num = simd::select(rear, (u - oneMinusW) * rotor::kPi, u - w);
-        const P quotient = num / simd::select(front | rear, at(lanes_.twoWidth, first), at(lanes_.midSpan, first));
-        const P theta = simd::select(rear, quotient, quotient * rotor::kPi);
-        const P sine = fastmath::sinPi(theta);
-        m[p] = simd::select(rear, -sine * s, sine * s);
-        if (control) {
-            const P turned = simd::select(rear, theta * s - rotor::kPi, theta * s);
-            beamAngle[p] = wrapUnitLanes(turned / rotor::kTwoPi + 0.25);
-        }
+        active[p] = lanes_.activeAt<W>(first);
+        const BeamLanes<W> beam = hornBeamLanes(lanes_, first, rayDirectionLanes<W>(lanes_, first));
+        m[p] = beam.m;
+        if (control)
+            beamAngle[p] = wrapUnitLanes(beam.turned(at(lanes_.sign, first)) / rotor::kTwoPi + 0.25);
     }
 
     // 2. Control rate: the beam filters follow the beam angles.
@@ -569,7 +520,7 @@ template <int W>
 [[gnu::always_inline]] inline double HornRotor::secondaryKernel(double x) {
     using P = Pack<W>;
     constexpr int kPacks = 4 / W;
-    const auto at = [](const RayLanes::Lanes& a, int first) { return P::load(&a[static_cast<std::size_t>(first)]); };
+    const auto at = [this](const RayLanes<kBeamRays>::Lanes& a, int first) { return lanes_.at<W>(a, first); };
 
     servicePending(takePending());
     secondaryChain_.begin<W>();
@@ -584,7 +535,6 @@ template <int W>
     const double r = reflection_.load();
     const double w0 = weights_[0].load(), w1 = weights_[1].load();
     const double k0 = reflectionK_[0].load();
-    alignas(32) const double gain[4] = {1.0, r, r, 0.0};
 
     // The direction-dependent low-pass of the reduced taps glides towards a target formed as
     // pow(0.005, F) of the table's corner frequency F (550 to 1100) itself, not F / rate.
@@ -596,20 +546,10 @@ template <int W>
     for (int p = 0; p < kPacks; ++p) {
         const int first = p * W;
         const auto i = static_cast<std::size_t>(first);
-        const Mask<W> active = maskAt<W>(lanes_.active, first);
+        const Mask<W> active = lanes_.activeAt<W>(first);
         const P cPrevious = P::load(&reducedC_[i]);
         const P c = flushLanes(cPrevious + (target - cPrevious) * c005_);
-        const P u = wrapUnitLanes(emittedPhaseLanes(at(lanes_.phaseDelay, first)) - at(lanes_.angleSign, first));
-        const P w = at(lanes_.width, first);
-        const P s = at(lanes_.sign, first);
-        const P oneMinusW = at(lanes_.oneMinusWidth, first);
-        const Mask<W> front = u <= w;
-        const Mask<W> rear = ~front & (u >= oneMinusW);
-        const P num = simd::select(rear, (u - oneMinusW) * rotor::kPi, u - w);
-        const P quotient = num / simd::select(front | rear, at(lanes_.twoWidth, first), at(lanes_.midSpan, first));
-        const P theta = simd::select(rear, quotient, quotient * rotor::kPi);
-        const P sine = fastmath::sinPi(theta);
-        const P m = simd::select(rear, -sine * s, sine * s);
+        const P m = hornBeamLanes(lanes_, first, rayDirectionLanes<W>(lanes_, first)).m;
         const P length = at(lanes_.length, first);
         const P delay = (m * fm + length - dist + 2.0 * fm) * samplesPerMetre_;
         const P level = attenuationLanes((m * am + length - 0.3 + am) * 100.0) * attScale_;
@@ -618,7 +558,9 @@ template <int W>
         const P y = flushLanes((yPrevious - d) * c + d);
         simd::select(active, c, cPrevious).store(&reducedC_[i]);
         simd::select(active, y, yPrevious).store(&reducedY_[i]);
-        (y * level * P::load(&gain[first])).store(&out[first]);
+        // Ray 0 at gain 1, ray 1 and the back ray at r.
+        const P gain = simd::gather<W>([&](int j) { return first + j == 0 ? 1.0 : r; });
+        (y * level * gain).store(&out[first]);
     }
 
     double sum = out[0] * w0;

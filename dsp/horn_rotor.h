@@ -112,19 +112,11 @@ private:
 
     // The rays as the kernels read them, lane by lane. The primary routine uses all twelve
     // lanes (kLaneRay); the secondary routine lanes 0 to 2 for ray 0, ray 1 and the back ray.
-    struct RayLanes {
-        using Lanes = std::array<double, kBeamRays>;
-        alignas(32) Lanes length{}, angleSign{}, width{}, sign{}, phaseDelay{};
-        alignas(32) Lanes twoWidth{}, oneMinusWidth{}, midSpan{}; // 2w, 1 - w, 1 - 2w
-        // All ones where the visibility case uses the lane's ray, zero where it does not.
-        alignas(32) std::array<std::int64_t, kBeamRays> active{};
-        void set(int lane, const Ray& r, bool used);
-    };
-    RayLanes lanes_;
+    RayLanes<kBeamRays> lanes_;
     // Per-lane gain, weight and reflection smoothing, recomputed when their inputs change
     // (the reflection coefficient and scale, the weights, the smoothing coefficients).
     struct LaneGains {
-        alignas(32) RayLanes::Lanes gain{}, weight{}, smoothing{};
+        alignas(32) RayLanes<kBeamRays>::Lanes gain{}, weight{}, smoothing{};
         double key[15] = {};
     };
     LaneGains laneGains_;

@@ -11,6 +11,7 @@
 // rebuild tasks themselves (rebuildGeometry, reset, prepareFilters, setSampleRate) and the
 // process functions belong to the audio thread.
 
+#include "dsp/fast_math.h"
 #include "dsp/motor_noise_player.h"
 #include "dsp/rotor_motion.h"
 #include "dsp/simd.h"
@@ -298,6 +299,103 @@ protected:
 
     // Whether the per-sample kernels run four lanes (AVX2) or two; the results are the same.
     bool wideLanes_ = simd::wideLanesSupported();
+
+    // Rays as the pack kernels read them, lane by lane (a kernel decides which ray sits in
+    // which lane).
+    template <int N>
+    struct RayLanes {
+        using Lanes = std::array<double, N>;
+        alignas(32) Lanes length{}, angleSign{}, width{}, sign{}, phaseDelay{};
+        alignas(32) Lanes twoWidth{}, oneMinusWidth{}, midSpan{}; // 2w, 1 - w, 1 - 2w
+        // All ones where the visibility case uses the lane's ray, zero where it does not.
+        alignas(32) std::array<std::int64_t, N> active{};
+
+        void set(int lane, const Ray& r, bool used) {
+            const auto i = static_cast<std::size_t>(lane);
+            length[i] = r.length;
+            angleSign[i] = r.angle * r.sign;
+            width[i] = r.width;
+            sign[i] = r.sign;
+            phaseDelay[i] = r.phaseDelay;
+            twoWidth[i] = 2.0 * r.width;
+            oneMinusWidth[i] = 1.0 - r.width;
+            midSpan[i] = 1.0 - 2.0 * r.width;
+            active[i] = used ? -1 : 0;
+        }
+        template <int W>
+        [[gnu::always_inline]] simd::Pack<W> at(const Lanes& a, int first) const {
+            return simd::Pack<W>::load(&a[static_cast<std::size_t>(first)]);
+        }
+        template <int W>
+        [[gnu::always_inline]] simd::Mask<W> activeAt(int first) const {
+            simd::Mask<W> m;
+            __builtin_memcpy(&m.m, &active[static_cast<std::size_t>(first)], sizeof m.m);
+            return m;
+        }
+        unsigned activeBits(int first) const { // lanes first .. first + 3
+            unsigned bits = 0;
+            for (int j = 0; j < 4; ++j)
+                if (active[static_cast<std::size_t>(first + j)] != 0) bits |= 1u << j;
+            return bits;
+        }
+    };
+
+    // The direction of the mouth relative to each ray of a pack, for the sound now arriving.
+    template <int W, int N>
+    [[gnu::always_inline]] simd::Pack<W> rayDirectionLanes(const RayLanes<N>& r, int first) const {
+        return wrapUnitLanes(emittedPhaseLanes(r.template at<W>(r.phaseDelay, first)) -
+                             r.template at<W>(r.angleSign, first));
+    }
+
+    // hornBeam for a pack of rays: m, and theta before the direction sign turns it.
+    template <int W>
+    struct BeamLanes {
+        simd::Pack<W> m, theta;
+        simd::Mask<W> rear; // the u >= 1 - w case
+        // theta turned by the sign (and by -pi in the rear case), as hornBeam returns it.
+        [[gnu::always_inline]] simd::Pack<W> turned(const simd::Pack<W>& s) const {
+            return simd::select(rear, theta * s - rotor::kPi, theta * s);
+        }
+    };
+    template <int W, int N>
+    [[gnu::always_inline]] static BeamLanes<W> hornBeamLanes(const RayLanes<N>& r, int first, const simd::Pack<W>& u) {
+        using P = simd::Pack<W>;
+        const P w = r.template at<W>(r.width, first);
+        const P s = r.template at<W>(r.sign, first);
+        const P oneMinusW = r.template at<W>(r.oneMinusWidth, first);
+        const simd::Mask<W> front = u <= w;
+        const simd::Mask<W> rear = ~front & (u >= oneMinusW);
+        // One division for all three cases, each with the operations in hornBeam's order.
+        const P num = simd::select(rear, (u - oneMinusW) * rotor::kPi, u - w);
+        const P quotient =
+            num / simd::select(front | rear, r.template at<W>(r.twoWidth, first), r.template at<W>(r.midSpan, first));
+        const P theta = simd::select(rear, quotient, quotient * rotor::kPi);
+        const P sine = fastmath::sinPi(theta);
+        return {simd::select(rear, -sine * s, sine * s), theta, rear};
+    }
+
+    // Direction tables read at `position` for a pack of lanes, `steps` intervals: row index
+    // (modulo the table) and fraction. NaN or below reads the first row.
+    template <int W>
+    struct RowLanes {
+        simd::Ints<W> row;
+        simd::Pack<W> frac;
+    };
+    template <int W>
+    [[gnu::always_inline]] static RowLanes<W> rowLanes(simd::Pack<W> position, int steps) {
+        using P = simd::Pack<W>;
+        position = simd::select(~(position >= 0.0), P::broadcast(0.0), position);
+        position = simd::select(position > static_cast<double>(steps), P::broadcast(steps), position);
+        const simd::Ints<W> i = simd::truncateToInt(position);
+        return {i - ((i >= steps) & steps), position - simd::toDouble<W>(i)};
+    }
+    // A table column interpolated at those rows.
+    template <int W>
+    [[gnu::always_inline]] static simd::Pack<W> interpolateLanes(const double* table, const RowLanes<W>& p) {
+        const simd::Pack<W> a = simd::gather<W>([&](int j) { return table[p.row[j]]; });
+        const simd::Pack<W> b = simd::gather<W>([&](int j) { return table[p.row[j] + 1]; });
+        return a + (b - a) * p.frac;
+    }
 
     bool controlRateSample() const { return (counter_ & controlMask_) == 0; }
     void advanceRings() {
