@@ -23,9 +23,18 @@ template <int W>
 template <int W>
 [[gnu::always_inline]] inline Pack<W> sqrtLanes(const Pack<W>& x) {
 #if KESTRO_HAS_WIDE_LANES
-    if constexpr (W == 2) return {__builtin_ia32_sqrtpd(x.v)};
-#endif
+    // Two lanes at a time with the instruction every x86-64 processor has.
+    using Half = simd::Raw<2>::F;
+    if constexpr (W == 2) {
+        return {__builtin_ia32_sqrtpd(x.v)};
+    } else {
+        const Half lo = __builtin_ia32_sqrtpd(Half{x[0], x[1]});
+        const Half hi = __builtin_ia32_sqrtpd(Half{x[2], x[3]});
+        return {typename simd::Raw<4>::F{lo[0], lo[1], hi[0], hi[1]}};
+    }
+#else
     return simd::gather<W>([&](int j) { return std::sqrt(x[j]); });
+#endif
 }
 
 template <int W>
@@ -86,6 +95,12 @@ template <int W>
 [[gnu::always_inline]] inline void GlidingBiquadBank<N>::design(int first, const Mask<W>& active) {
     using P = Pack<W>;
     if (!simd::any(active)) return;
+    // Most calls design every lane of the pack: then the values need no blending with the old.
+    const bool full = simd::all(active);
+    const auto set = [&](Lanes& a, const P& v) {
+        if (full) v.store(&a[static_cast<std::size_t>(first)]);
+        else put(a, first, active, v);
+    };
     const P f = at<W>(frequency_, first);
     const P q = at<W>(q_, first);
     // alpha and cos w depend on frequency, Q and rate only; a lane whose frequency and Q did
@@ -102,10 +117,10 @@ template <int W>
         const P narrowedQ = response_ == BankResponse::Peaking ? (1.0 - power(f / (0.5001 * rate_), 2.8)) * q
                                                                : (1.0 - power(f / (0.50001 * rate_), 8.0)) * q;
         alpha = sw / (2.0 * narrowedQ);
-        put(cacheFrequency_, first, active, f);
-        put(cacheQ_, first, active, q);
-        put(cacheAlpha_, first, active, alpha);
-        put(cacheCos_, first, active, cw);
+        set(cacheFrequency_, f);
+        set(cacheQ_, q);
+        set(cacheAlpha_, alpha);
+        set(cacheCos_, cw);
     }
     P a0, a1, a2, b0, b1, b2;
     if (response_ == BankResponse::Peaking) {
@@ -132,12 +147,12 @@ template <int W>
     b0 = b0 * inverseA0;
     b1 = b1 * inverseA0;
     b2 = b2 * inverseA0;
-    put(targetA0_, first, active, a0);
-    put(target_[A1], first, active, a1);
-    put(target_[A2], first, active, a2);
-    put(target_[B0], first, active, b0);
-    put(target_[B1], first, active, b1);
-    put(target_[B2], first, active, b2);
+    set(targetA0_, a0);
+    set(target_[A1], a1);
+    set(target_[A2], a2);
+    set(target_[B0], b0);
+    set(target_[B1], b1);
+    set(target_[B2], b2);
 
     // The roots the glide moves towards.
     const P zero = P::broadcast(0.0);
@@ -168,7 +183,7 @@ template <int W>
         t[P1Im] = simd::select(real, zero, -sd / 2.0);
         t[P2Im] = simd::select(real, zero, sd / 2.0);
     }
-    for (std::size_t k = 0; k < kRoots; ++k) put(rootsTarget_[k], first, active, t[k]);
+    for (std::size_t k = 0; k < kRoots; ++k) set(rootsTarget_[k], t[k]);
 
     if (glideLength_ <= 0) {
         // No whole sample in 3 ms: nothing to glide over.
@@ -178,8 +193,8 @@ template <int W>
     const double n = static_cast<double>(glideLength_);
     const double perStep = 1.0 / n;
     for (std::size_t k = 0; k < kRoots; ++k)
-        put(rootsStep_[k], first, active, guarded((t[k] - at<W>(rootsRunning_[k], first)) * perStep));
-    put(remaining_, first, active, P::broadcast(n));
+        set(rootsStep_[k], guarded((t[k] - at<W>(rootsRunning_[k], first)) * perStep));
+    set(remaining_, P::broadcast(n));
     if (instant_) snapLanes(first, active);
 }
 

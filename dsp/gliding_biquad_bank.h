@@ -171,18 +171,29 @@ GlidingBiquadBank<N>::glideStep(int first, const simd::Mask<W>& active) {
         // One glide step: the roots move and the running coefficients are rebuilt from them
         // (after the last step the exact target set takes over from the next sample on; the
         // stepped roots only approximate it).
+        const bool all = simd::all(gliding);
         P r[kRoots];
         for (std::size_t k = 0; k < kRoots; ++k) {
             const P now = at<W>(rootsRunning_[k], first);
             r[k] = now + at<W>(rootsStep_[k], first);
-            simd::select(gliding, r[k], now).store(&rootsRunning_[k][static_cast<std::size_t>(first)]);
+            (all ? r[k] : simd::select(gliding, r[k], now)).store(&rootsRunning_[k][static_cast<std::size_t>(first)]);
         }
-        a1 = simd::select(gliding, -(r[P1Re] + r[P2Re]), a1);
-        a2 = simd::select(gliding, r[P1Re] * r[P2Re] - r[P1Im] * r[P2Im], a2);
+        const P ra1 = -(r[P1Re] + r[P2Re]);
+        const P ra2 = r[P1Re] * r[P2Re] - r[P1Im] * r[P2Im];
+        const P rb1 = -(r[Z1Re] + r[Z2Re]) * r[Gain];
+        const P rb2 = (r[Z1Re] * r[Z2Re] - r[Z1Im] * r[Z2Im]) * r[Gain];
+        const P left = remaining - 1.0;
+        if (all) {
+            left.store(&remaining_[static_cast<std::size_t>(first)]);
+            return {r[Gain], rb1 * at<W>(x1_, first) + rb2 * at<W>(x2_, first) - ra1 * at<W>(y1_, first) -
+                                 ra2 * at<W>(y2_, first)};
+        }
+        a1 = simd::select(gliding, ra1, a1);
+        a2 = simd::select(gliding, ra2, a2);
         b0 = simd::select(gliding, r[Gain], b0);
-        b1 = simd::select(gliding, -(r[Z1Re] + r[Z2Re]) * r[Gain], b1);
-        b2 = simd::select(gliding, (r[Z1Re] * r[Z2Re] - r[Z1Im] * r[Z2Im]) * r[Gain], b2);
-        simd::select(gliding, remaining - 1.0, remaining).store(&remaining_[static_cast<std::size_t>(first)]);
+        b1 = simd::select(gliding, rb1, b1);
+        b2 = simd::select(gliding, rb2, b2);
+        simd::select(gliding, left, remaining).store(&remaining_[static_cast<std::size_t>(first)]);
     }
     return {b0, b1 * at<W>(x1_, first) + b2 * at<W>(x2_, first) - a1 * at<W>(y1_, first) - a2 * at<W>(y2_, first)};
 }

@@ -107,7 +107,7 @@ TEST(FastMath, PowersStayWithinAFewUnitsInTheLastPlace) {
               kBound);
 
     // As with any power formed as exp(p log x), the error grows with the exponent p log2 x; it
-    // stays within a unit in the last place per unit of it.
+    // stays within about one and a half units in the last place per unit of it.
     const std::vector<double> bases = sweep(1e-4, 1.0, 20001);
     for (double p : {0.75, 2.8, 3.5, 4.0, 6.0, 8.0}) {
         const std::vector<double> y = run(Fn::Pow, bases, p);
@@ -116,7 +116,7 @@ TEST(FastMath, PowersStayWithinAFewUnitsInTheLastPlace) {
             const double e = std::pow(bases[i], p);
             worst = std::max(worst, std::fabs(y[i] - e) / e / (1.0 + std::fabs(p * std::log2(bases[i]))));
         }
-        EXPECT_LT(worst, 2.3e-16) << p;
+        EXPECT_LT(worst, 3.4e-16) << p;
     }
     // What the filters take from it: the narrowing law 1 - (f / (c rate))^e over the
     // frequencies the rotor filters glide through (up to 0.6 of half the rate).
