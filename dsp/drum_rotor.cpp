@@ -237,7 +237,7 @@ template <int W>
 [[gnu::always_inline]] inline double DrumRotor::primaryKernel(double x) {
     using P = Pack<W>;
     constexpr int kPacks = 8 / W;
-    const auto at = [this](const RayLanes<8>::Lanes& a, int first) { return lanes_.at<W>(a, first); };
+    const auto at = [this](const RayLanes<8>::Lanes& a, int first) KESTRO_LANE_LAMBDA { return lanes_.at<W>(a, first); };
 
     servicePending(takePending());
     frontEnd(x);
@@ -253,7 +253,7 @@ template <int W>
     const double r2 = r * r;
     // By lane (rays 0, 3, 4, 5, 1, 2): gain, weight and reflection smoothing (0: none, the
     // direct ray).
-    const auto lane = [](int first, double l0, double l3, double l4, double l5, double l1, double l2) {
+    const auto lane = [](int first, double l0, double l3, double l4, double l5, double l1, double l2) KESTRO_LANE_LAMBDA {
         const double v[8] = {l0, l3, l4, l5, l1, l2, 0.0, 0.0};
         return simd::gather<W>([&](int j) { return v[first + j]; });
     };
@@ -353,7 +353,7 @@ template <int W>
 [[gnu::always_inline]] inline double DrumRotor::secondaryKernel(double x) {
     using P = Pack<W>;
     constexpr int kPacks = 4 / W;
-    const auto at = [this](const RayLanes<8>::Lanes& a, int first) { return lanes_.at<W>(a, first); };
+    const auto at = [this](const RayLanes<8>::Lanes& a, int first) KESTRO_LANE_LAMBDA { return lanes_.at<W>(a, first); };
 
     servicePending(takePending());
     frontEnd(x);

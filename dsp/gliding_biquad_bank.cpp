@@ -97,7 +97,7 @@ template <int W>
     if (!simd::any(active)) return;
     // Most calls design every lane of the pack: then the values need no blending with the old.
     const bool full = simd::all(active);
-    const auto set = [&](Lanes& a, const P& v) {
+    const auto set = [&](Lanes& a, const P& v) KESTRO_LANE_LAMBDA {
         if (full) v.store(&a[static_cast<std::size_t>(first)]);
         else put(a, first, active, v);
     };

@@ -343,7 +343,7 @@ template <int W>
         const simd::Mask<W> active = lanes_.activeAt<W>(first);
         const Pack<W> back = 1.0 - beamAngle[p];
         const RowLanes<W> a = rowLanes(back * 36.0, 36);
-        const auto row = [&](int next, double FilterSetting::*field) {
+        const auto row = [&](int next, double FilterSetting::*field) KESTRO_LANE_LAMBDA {
             return simd::gather<W>([&](int j) { return kBeam36[static_cast<std::size_t>(a.row[j] + next)].*field; });
         };
         const Pack<W> f0 = row(0, &FilterSetting::frequency), f1 = row(1, &FilterSetting::frequency);
@@ -392,7 +392,7 @@ template <int W>
 [[gnu::always_inline]] inline double HornRotor::primaryKernel(double x) {
     using P = Pack<W>;
     constexpr int kPacks = kBeamRays / W;
-    const auto at = [this](const RayLanes<kBeamRays>::Lanes& a, int first) { return lanes_.at<W>(a, first); };
+    const auto at = [this](const RayLanes<kBeamRays>::Lanes& a, int first) KESTRO_LANE_LAMBDA { return lanes_.at<W>(a, first); };
 
     servicePending(takePending());
     // The cascade's history part first: it then overlaps with the rays below.
@@ -520,7 +520,7 @@ template <int W>
 [[gnu::always_inline]] inline double HornRotor::secondaryKernel(double x) {
     using P = Pack<W>;
     constexpr int kPacks = 4 / W;
-    const auto at = [this](const RayLanes<kBeamRays>::Lanes& a, int first) { return lanes_.at<W>(a, first); };
+    const auto at = [this](const RayLanes<kBeamRays>::Lanes& a, int first) KESTRO_LANE_LAMBDA { return lanes_.at<W>(a, first); };
 
     servicePending(takePending());
     secondaryChain_.begin<W>();

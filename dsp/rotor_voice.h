@@ -244,7 +244,7 @@ protected:
         const double* e = attTable_.data();
         if (!simd::any(low | high) && simd::all(p < static_cast<double>(n - 2)) && simd::all(p >= 1.0)) {
             // Inside the table no tap needs its index held at an end.
-            const auto tap = [&](int offset) {
+            const auto tap = [&](int offset) KESTRO_LANE_LAMBDA {
                 return simd::gather<W>([&](int j) { return e[i[j] + offset]; });
             };
             return cubicLanes(t, tap(-1), tap(0), tap(1), tap(2));
@@ -256,7 +256,7 @@ protected:
             const int index[4] = {k > 0 ? k - 1 : 0, k, next, afterNext};
             return e[index[offset]];
         };
-        const auto tap = [&](int offset) { return simd::gather<W>([&](int j) { return at(j, offset); }); };
+        const auto tap = [&](int offset) KESTRO_LANE_LAMBDA { return simd::gather<W>([&](int j) { return at(j, offset); }); };
         return simd::select(low, P::broadcast(attTable_[0]),
                             simd::select(high, P::broadcast(attTable_[n]), cubicLanes(t, tap(0), tap(1), tap(2), tap(3))));
     }
@@ -272,7 +272,7 @@ protected:
         // i - 1 is -1 only at position 0, whose first tap is the ring's last sample.
         const simd::Ints<W> first = (i - 1) & kRingMask;
         const double* e = input_.data();
-        const auto tap = [&](int offset) { return simd::gather<W>([&](int k) { return e[first[k] + offset]; }); };
+        const auto tap = [&](int offset) KESTRO_LANE_LAMBDA { return simd::gather<W>([&](int k) { return e[first[k] + offset]; }); };
         return cubicLanes(t, tap(0), tap(1), tap(2), tap(3));
     }
     template <int W>

@@ -65,6 +65,11 @@ struct Pack {
     [[gnu::always_inline]] double operator[](int i) const { return v[i]; }
 };
 
+// For lambdas that take or return packs: they must be inlined like every other pack function,
+// since a pack passed across a call between code built with and without the wide registers
+// travels differently (in a register on one side, through memory on the other).
+#define KESTRO_LANE_LAMBDA __attribute__((always_inline))
+
 // A pack from one value per lane, value(j) for lane j (table reads, library fallbacks). Built
 // in registers: writing the lanes one by one to memory and reading the pack back would stall.
 template <int W, class Value>
