@@ -22,8 +22,9 @@ template <int W>
 
 template <int W>
 [[gnu::always_inline]] inline Pack<W> sqrtLanes(const Pack<W>& x) {
-#if KESTRO_HAS_WIDE_LANES
-    // Two lanes at a time with the instruction every x86-64 processor has.
+#if defined(__SSE2__)
+    // Two lanes at a time with the instruction every x86-64 processor has (a 32-bit build
+    // without SSE2 takes them one by one).
     using Half = simd::Raw<2>::F;
     if constexpr (W == 2) {
         return {__builtin_ia32_sqrtpd(x.v)};
