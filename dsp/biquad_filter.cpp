@@ -56,6 +56,7 @@ void BiquadFilter::reset() {
     rootsRunning_.zero1Re = 1.0;
     rootsRunning_.gain = 1.0;
     rootsTarget_ = rootsRunning_;
+    rootsPending_ = false;
     rootsStep_ = BiquadRoots{};
     glideRemaining_ = 0;
     running_ = target_;
@@ -155,12 +156,20 @@ void BiquadFilter::setInstant(bool instant) {
 
 void BiquadFilter::update() {
     computeTarget();
+    if (instant_ != 0 && target_.b0 != 0.0) {
+        // The glide would be snapped at once: only the coefficients matter until the filter
+        // glides, so the roots are derived from this target set when first needed.
+        rootsPending_ = true;
+        pendingSource_ = target_;
+        snap();
+        return;
+    }
     deriveGlide();
     if (instant_ != 0) snap();
 }
 
 void BiquadFilter::snap() {
-    rootsRunning_ = rootsTarget_;
+    if (!rootsPending_) rootsRunning_ = rootsTarget_;
     rootsStep_ = BiquadRoots{};
     glideRemaining_ = 0;
     running_ = target_;
@@ -290,9 +299,8 @@ void BiquadFilter::computeTarget() {
     target_.b2 = b2 / a0;
 }
 
-void BiquadFilter::deriveGlide() {
-    const BiquadCoefficients& c = target_;
-    BiquadRoots t = rootsTarget_;
+BiquadRoots BiquadFilter::rootsOf(const BiquadCoefficients& c, const BiquadRoots& running) {
+    BiquadRoots t;
     t.gain = c.b0;
 
     // With no z^2 term the numerator has no proper pair of zeros; its gain glides to
@@ -314,10 +322,10 @@ void BiquadFilter::deriveGlide() {
             t.zero2Im = sd / twoB0;
         }
     } else {
-        t.zero1Re = rootsRunning_.zero1Re;
-        t.zero1Im = rootsRunning_.zero1Im;
-        t.zero2Re = rootsRunning_.zero2Re;
-        t.zero2Im = rootsRunning_.zero2Im;
+        t.zero1Re = running.zero1Re;
+        t.zero1Im = running.zero1Im;
+        t.zero2Re = running.zero2Re;
+        t.zero2Im = running.zero2Im;
     }
 
     const double d = c.a1 * c.a1 - 4.0 * c.a2;
@@ -334,6 +342,19 @@ void BiquadFilter::deriveGlide() {
         t.pole1Im = -sd / 2.0;
         t.pole2Im = sd / 2.0;
     }
+    return t;
+}
+
+void BiquadFilter::refreshRoots() const {
+    if (!rootsPending_) return;
+    rootsPending_ = false;
+    rootsTarget_ = rootsOf(pendingSource_, rootsRunning_);
+    rootsRunning_ = rootsTarget_;
+}
+
+void BiquadFilter::deriveGlide() {
+    refreshRoots();
+    const BiquadRoots t = rootsOf(target_, rootsRunning_);
     rootsTarget_ = t;
 
     if (glideLength_ <= 0) {

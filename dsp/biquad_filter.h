@@ -138,8 +138,14 @@ public:
     double bias() const { return bias_; }
     const BiquadCoefficients& targetCoefficients() const { return target_; }
     const BiquadCoefficients& runningCoefficients() const { return running_; }
-    const BiquadRoots& targetRoots() const { return rootsTarget_; }
-    const BiquadRoots& runningRoots() const { return rootsRunning_; }
+    const BiquadRoots& targetRoots() const {
+        refreshRoots();
+        return rootsTarget_;
+    }
+    const BiquadRoots& runningRoots() const {
+        refreshRoots();
+        return rootsRunning_;
+    }
     const BiquadRoots& glideSteps() const { return rootsStep_; }
 
 private:
@@ -187,6 +193,9 @@ private:
 
     void computeTarget();
     void deriveGlide();
+    // The glide's roots of a coefficient set (a numerator without z^2 keeps the running zeros).
+    static BiquadRoots rootsOf(const BiquadCoefficients& c, const BiquadRoots& running);
+    void refreshRoots() const;
     void applyGlideLength();
 
     // Configuration
@@ -206,9 +215,13 @@ private:
     // History
     double x1_ = 0.0, x2_ = 0.0, y1_ = 0.0, y2_ = 0.0;
 
-    // Glide
-    BiquadRoots rootsRunning_;
-    BiquadRoots rootsTarget_;
+    // Glide. An instant filter's updates leave its roots to be derived from pendingSource_
+    // when a glide (or an inspection) first needs them: most instant filters never glide, and
+    // the roots cost as much as the coefficients.
+    mutable BiquadRoots rootsRunning_;
+    mutable BiquadRoots rootsTarget_;
+    mutable bool rootsPending_ = false;
+    BiquadCoefficients pendingSource_;
     BiquadRoots rootsStep_;
     std::int32_t glideRemaining_ = 0;
     std::int32_t glideLength_ = 132;

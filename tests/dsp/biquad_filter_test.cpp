@@ -210,6 +210,21 @@ TEST(BiquadFilter, GlideMovesPolesLinearlyAndArrivesAfterThreeMilliseconds) {
     flt.setFrequency(300.0);
     EXPECT_EQ(flt.glideRemaining(), 0);
     EXPECT_EQ(flt.runningCoefficients().a1, flt.targetCoefficients().a1);
+
+    // Whatever an instant filter went through, its roots are those of its latest setting and
+    // a glide starts from them.
+    flt.setSampleRate(kRate);
+    flt.setFrequency(700.0);
+    flt.setFrequency(2000.0);
+    const kestro::BiquadRoots& now = flt.runningRoots();
+    EXPECT_NEAR(-(now.pole1Re + now.pole2Re), flt.targetCoefficients().a1, 1e-12);
+    EXPECT_NEAR(now.pole1Re * now.pole2Re - now.pole1Im * now.pole2Im, flt.targetCoefficients().a2, 1e-12);
+    flt.setInstant(false);
+    flt.setFrequency(4000.0);
+    for (int n = 0; n < 66; ++n) flt.processGliding(0.0);
+    const cplx between = 0.5 * (lowPassPole(2000.0, 0.707) + lowPassPole(4000.0, 0.707));
+    EXPECT_NEAR(flt.runningCoefficients().a1, -2.0 * between.real(), 1e-12);
+    EXPECT_NEAR(flt.runningCoefficients().a2, std::norm(between), 1e-12);
 }
 
 TEST(BiquadFilter, TypeZeroAndUnknownTypesPassTheSignal) {
