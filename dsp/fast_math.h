@@ -95,15 +95,19 @@ template <int W>
     c = sinHalfPi((kHalfPiHi - w) + kHalfPiLo);
 }
 
-// 2^t for |t| <= 1000; beyond that the caller uses the library.
+// 2^t for -1075 <= t <= 1023 (down to the smallest denormal); beyond that (and for NaN) the
+// caller uses the library.
 template <int W>
 [[gnu::always_inline]] inline Pack<W> exp2(const Pack<W>& t) {
     using I = typename simd::Raw<W>::I;
     using F = typename simd::Raw<W>::F;
-    const Pack<W> half = simd::select(t < 0.0, Pack<W>::broadcast(-0.5), Pack<W>::broadcast(0.5));
-    const simd::Ints<W> whole = simd::truncateToInt(t + half); // nearest whole number
+    // Lanes outside the range (their result is the caller's to replace) are held at 0 so that
+    // no value beyond int range reaches the conversion.
+    const Pack<W> u = simd::select((t >= -1075.0) & (t <= 1023.0), t, Pack<W>::broadcast(0.0));
+    const Pack<W> half = simd::select(u < 0.0, Pack<W>::broadcast(-0.5), Pack<W>::broadcast(0.5));
+    const simd::Ints<W> whole = simd::truncateToInt(u + half); // nearest whole number
     const Pack<W> k = simd::toDouble<W>(whole);
-    const Pack<W> y = (t - k) * kLn2; // t - k is exact
+    const Pack<W> y = (u - k) * kLn2; // u - k is exact
     // Even and odd terms as two chains in y^2, joined at the end (a shorter dependency chain).
     const Pack<W> y2 = y * y;
     Pack<W> even = Pack<W>::broadcast(detail::kExp[12]);
@@ -154,7 +158,7 @@ template <int W>
     return exp2(y * kLog2Of10);
 }
 
-// x^p for x normal, finite and positive, |p log2 x| <= 1000.
+// x^p for x normal, finite and positive, with p log2 x in exp2's range.
 template <int W>
 [[gnu::always_inline]] inline Pack<W> pow(const Pack<W>& x, double p) {
     return exp2(p * log2(x));
