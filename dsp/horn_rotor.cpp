@@ -432,7 +432,7 @@ template <int W>
     const double* smoothing = laneGains_.smoothing.data();
 
     // 1. The beam law: where the mouth pointed when the sound now arriving left it, relative
-    //    to each ray (see hornBeam).
+    //    to each ray (see hornBeamLanes).
     Mask<W> active[kPacks];
     P m[kPacks];
     P beamAngle[kPacks];

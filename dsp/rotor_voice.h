@@ -149,34 +149,6 @@ protected:
     // Returns true when the orientation changed (the caller then requests its reset).
     bool applyFlip(double o);
 
-    // The beam law: where within its beam (m, -1..1) the microphone sits, and the angle
-    // theta the beam coloration follows. u is the mouth direction relative to the ray, w the
-    // beam half-width, s the ray's direction sign.
-    struct Beam {
-        double m;
-        double theta;
-    };
-    static Beam hornBeam(double u, double w, double s) {
-        if (u <= w) {
-            const double theta = (u - w) / (2.0 * w) * rotor::kPi;
-            return {std::sin(theta) * s, theta * s};
-        }
-        if (u >= 1.0 - w) {
-            const double theta = (u - (1.0 - w)) * rotor::kPi / (2.0 * w);
-            return {-std::sin(theta) * s, theta * s - rotor::kPi};
-        }
-        const double theta = (u - w) / (1.0 - 2.0 * w) * rotor::kPi;
-        return {std::sin(theta) * s, theta * s};
-    }
-    static double wrapUnit(double x) {
-        if (x < 0.0) x += 1.0;
-        else if (x >= 1.0) x -= 1.0;
-        return x;
-    }
-    // Direction of the mouth relative to a ray, for the sound now arriving along it.
-    double rayDirection(const Ray& r) const {
-        return wrapUnit(emittedPhaseAt(r.phaseDelay) - r.angle * r.sign);
-    }
     // pow(0.005, static cutoff / rate), recomputed only when the ratio changed.
     double staticCoefficient() {
         const double ratio = staticRatio_.load();
@@ -212,11 +184,6 @@ protected:
         input_[static_cast<std::size_t>(writeIndex_)] = x;
         input_[static_cast<std::size_t>(writeIndex_ + kRingSize)] = x;
         phaseRing_[static_cast<std::size_t>(writeIndex_)] = emittedPhase;
-    }
-    // The direction the mouth pointed when the sound now arriving along a ray left it.
-    double emittedPhaseAt(double phaseDelay) const {
-        const int i = static_cast<int>(static_cast<double>(writeIndex_) - phaseDelay);
-        return phaseRing_[static_cast<std::size_t>(i & kRingMask)];
     }
     // Delays are limited to the ring (NaN reads the newest sample).
     double readInput(double delay) const {
@@ -347,12 +314,17 @@ protected:
                              r.template at<W>(r.angleSign, first));
     }
 
-    // hornBeam for a pack of rays: m, and theta before the direction sign turns it.
+    // The beam law: where within its beam (m, -1..1) the microphone sits, and the angle theta
+    // the beam coloration follows, for a pack of rays. u is the mouth direction relative to
+    // the ray, w the beam half-width, s the ray's direction sign:
+    //   u <= w:      theta = (u - w) / (2w) pi,         m =  sin theta s, turned theta s
+    //   u >= 1 - w:  theta = (u - (1 - w)) pi / (2w),   m = -sin theta s, turned theta s - pi
+    //   otherwise:   theta = (u - w) / (1 - 2w) pi,     m =  sin theta s, turned theta s
     template <int W>
     struct BeamLanes {
         simd::Pack<W> m, theta;
         simd::Mask<W> rear; // the u >= 1 - w case
-        // theta turned by the sign (and by -pi in the rear case), as hornBeam returns it.
+        // theta turned by the sign (and by -pi in the rear case).
         [[gnu::always_inline]] simd::Pack<W> turned(const simd::Pack<W>& s) const {
             return simd::select(rear, theta * s - rotor::kPi, theta * s);
         }
@@ -365,7 +337,7 @@ protected:
         const P oneMinusW = r.template at<W>(r.oneMinusWidth, first);
         const simd::Mask<W> front = u <= w;
         const simd::Mask<W> rear = ~front & (u >= oneMinusW);
-        // One division for all three cases, each with the operations in hornBeam's order.
+        // One division for all three cases, each with its operations in the order above.
         const P num = simd::select(rear, (u - oneMinusW) * rotor::kPi, u - w);
         const P quotient =
             num / simd::select(front | rear, r.template at<W>(r.twoWidth, first), r.template at<W>(r.midSpan, first));
