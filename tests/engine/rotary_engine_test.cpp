@@ -155,27 +155,41 @@ TEST(RotaryEngine, FadeMachineMeetsItsThresholdsAndRunsOneTaskGroupPerCall)
     ASSERT_EQ(e.fx->currentFadeState(), RotaryEffect::FadingOut);
     int state = RotaryEffect::FadingOut;
     int groups = 0;
+    // Where the level stood after the block that ended each fade, had it not been snapped:
+    // one 64-sample step of the 20 ms glide from the level before that block.
+    const double keep = std::pow(std::exp(-1.0 / (44100.0 * static_cast<double>(0.02f))), 64.0);
+    double previous = e.fx->currentFadeLevel();
+    bool sawFadeOutEnd = false, sawFadeInEnd = false;
     for (int b = 0; b < 400 && !(state == RotaryEffect::Running && b > 0); ++b) {
         const unsigned before = e.fx->pendingTasks();
         e.run(64, {330.0}, 0.2, 64);
         const int now = e.fx->currentFadeState();
         const double level = e.fx->currentFadeLevel();
         if (state == RotaryEffect::FadingOut) {
-            if (now == RotaryEffect::Rebuilding)
+            if (now == RotaryEffect::Rebuilding) {
                 EXPECT_EQ(level, 1.0);
-            else
+                // -30 dB left to go: the fade-out ends on the first block past it.
+                EXPECT_GT(1.0 - (1.0 - previous) * keep, 0.96837722339);
+                sawFadeOutEnd = true;
+            } else {
                 EXPECT_LE(level, 0.96837722339);
+            }
         }
         if (state == RotaryEffect::Rebuilding && e.fx->pendingTasks() != before)
             ++groups;
         if (state == RotaryEffect::FadingIn) {
-            if (now == RotaryEffect::Running)
+            if (now == RotaryEffect::Running) {
                 EXPECT_EQ(level, 0.0);
-            else
+                EXPECT_LT(previous * keep, 0.0316227766);
+                sawFadeInEnd = true;
+            } else {
                 EXPECT_GE(level, 0.0316227766);
+            }
         }
         state = now;
+        previous = level;
     }
+    EXPECT_TRUE(sawFadeOutEnd && sawFadeInEnd);
     EXPECT_EQ(state, RotaryEffect::Running);
     EXPECT_EQ(groups, 2); // voices (primary, secondary drum, secondary horn), then geometry
 
