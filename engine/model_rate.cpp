@@ -169,8 +169,8 @@ void RotaryEffect::clearEngineState()
     hornFeedPrevious = 0.0;
     drumSmoother = 0.0;
     hornSmoother = 0.0;
-    dryLeft = 0.0;
-    dryRight = 0.0;
+    // The dry substitute is not model state: it is what the output rests on while the model
+    // is rebuilt, so it keeps following the input. Restarting it at silence clicked.
     drumLowPassState = 0.0;
     if (modelRateValue < hostRate) {
         for (auto& f : antiImaging)
@@ -191,7 +191,7 @@ void RotaryEffect::setComponentRates()
 
     const double half = 0.5 * modelRateValue;
     const float v22 = parameters[kHornHighPass].load(std::memory_order_relaxed);
-    double hornHz = v22 < 0.01f ? 0.0 : std::exp(2.966 * static_cast<double>(v22)) * 53.33 - 34.94;
+    double hornHz = !(static_cast<double>(v22) >= 0.01) ? 0.0 : std::exp(2.966 * static_cast<double>(v22)) * 53.33 - 34.94;
     hornHz = std::max(std::min(hornHz, half), 20.0);
     const float v29 = parameters[kDrumLowPass].load(std::memory_order_relaxed);
     double drumHz = v29 == 1.0f ? 0.0 : 200.0 * std::pow(100.0, static_cast<double>(v29));
@@ -226,14 +226,7 @@ void RotaryEffect::fullRebuild()
     counter = 0;
     selectModelRate();
 
-    // No glide after a rebuild: every smoothed value starts at its target.
-    for (int i = 0; i < kSmoothedCount; ++i) {
-        current[static_cast<std::size_t>(i)] = smoothTarget[static_cast<std::size_t>(i)].load(std::memory_order_relaxed);
-        blockTarget[static_cast<std::size_t>(i)] = current[static_cast<std::size_t>(i)];
-    }
-    drive = driveTarget.load(std::memory_order_relaxed);
-    driveBlockTarget = drive;
-    glidesSettled = false;
+    snapGlidesToTargets();
 
     parameterCoefficient = smoothingCoefficient(hostRate, 0.03f);
     driveCoefficient = smoothingCoefficient(hostRate, 0.1f);
@@ -249,6 +242,17 @@ void RotaryEffect::fullRebuild()
 
     const float h = parameters[kHornDistance].load(std::memory_order_relaxed);
     setParameter(119, hornAmplitudeClipForDistance(h));
+}
+
+void RotaryEffect::snapGlidesToTargets()
+{
+    for (std::size_t i = 0; i < current.size(); ++i) {
+        current[i] = smoothTarget[i].load(std::memory_order_relaxed);
+        blockTarget[i] = current[i];
+    }
+    drive = driveTarget.load(std::memory_order_relaxed);
+    driveBlockTarget = drive;
+    glidesSettled = false;
 }
 
 void RotaryEffect::computeEarlyReflections()

@@ -175,6 +175,11 @@ private:
     void forEachEngineFilter(Fn&& fn);
     void computeGeometry();
     void consumeBlockStartRequests(bool doublePrecision);
+    // Targets once per block (and again after a task group, whose targets then start
+    // gliding in the block that set them); a moved target wakes the glides.
+    void takeBlockTargets();
+    // No glide after a rebuild: every smoothed value starts at its target.
+    void snapGlidesToTargets();
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
     template <typename Sample>
