@@ -101,8 +101,8 @@ void RotaryEffect::selectModelRate()
     factorSeen.store(factor, std::memory_order_relaxed);
     modelRateSeen.store(modelRateValue, std::memory_order_relaxed);
 
-    const double hornOctaves = 2.0 * static_cast<double>(parameters[60].load(std::memory_order_relaxed));
-    const double drumOctaves = 2.0 * static_cast<double>(parameters[89].load(std::memory_order_relaxed));
+    const double hornOctaves = 2.0 * static_cast<double>(parameters[kHornReflectionLpf].load(std::memory_order_relaxed));
+    const double drumOctaves = 2.0 * static_cast<double>(parameters[kDrumReflectionLpf].load(std::memory_order_relaxed));
     forHornVoices([&](HornRotor& v) { v.setReflectionLpf(hornOctaves); });
     forDrumVoices([&](DrumRotor& v) { v.setReflectionLpf(drumOctaves); });
     clearEngineState();
@@ -241,7 +241,7 @@ void RotaryEffect::fullRebuild()
     driveDcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
 
     const float h = parameters[kHornDistance].load(std::memory_order_relaxed);
-    setParameter(119, hornAmplitudeClipForDistance(h));
+    setParameter(kHornAmplitudeClip, hornAmplitudeClipForDistance(h));
 }
 
 void RotaryEffect::snapGlidesToTargets()

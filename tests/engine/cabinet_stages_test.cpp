@@ -20,12 +20,6 @@ namespace {
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 512;
 
-// Internal voicing indices this file sets.
-constexpr int kHornMic1Pan = 39;
-constexpr int kHornMic2Pan = 42;
-constexpr int kHornMic2Gain = 43;
-constexpr int kAmpOnly = 118;
-
 VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
     return opcode == audioMasterVersion ? 2400 : 0;

@@ -81,8 +81,7 @@ std::vector<Segment> scene()
     static const char* const kSetupLabels[] = {"setup 0", "setup 1", "setup 2", "setup 3", "setup 4", "setup 5"};
     for (int k = 0; k < 6; ++k)
         s.push_back({kSetupLabels[k], 0.7, {{kSetup, static_cast<float>(k) / 5.0f}}});
-    // Horn microphone 2: gain, panorama; the horn's FM radius; the largest room.
-    s.push_back({"second microphone louder and panned, room size 5", 1.2, {{43, 0.8f}, {42, 0.15f}, {44, 0.7f}, {kSize, 1.0f}}});
+    s.push_back({"second microphone louder and panned, room size 5", 1.2, {{kHornMic2Gain, 0.8f}, {kHornMic2Pan, 0.15f}, {kHornFmRadius, 0.7f}, {kSize, 1.0f}}});
     s.push_back({"soft clip, room size 2, lever slow", 1.5, {{kType, 1.0f}, {kSize, 0.25f}, {kLever, 0.0f}, {kColor, 0.2f}}});
     s.push_back({"brilliant", 1.5, {{kCpuMode, 1.0f}}});
     s.push_back({"brilliant, lever between, no drive", 1.2, {{kLever, 0.5f}, {kType, 0.0f}, {kHornHighPass, 0.4f}}});
