@@ -9,6 +9,7 @@ packages=(
   libsndfile1-dev libx11-dev
   libcairo2-dev libfreetype-dev libpng-dev fonts-liberation
   clang libclang-rt-14-dev
+  dpkg-dev file lintian
 )
 
 missing=()
