@@ -321,6 +321,7 @@ void CFrame::mouseDown(const CPoint& where, CButtonState buttons, std::uint64_t 
         EventScope scope(eventDepth);
         if (captureView != nullptr)
             return; // another button while one is held: the captured gesture goes on
+        updateHover(where, buttons);
         CView* target = targetAt(where);
         if (focusView != nullptr && focusView != target)
             setFocusView(nullptr); // a click elsewhere ends a text entry

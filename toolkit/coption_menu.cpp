@@ -116,6 +116,15 @@ public:
 
     const CRect& getBox() const { return box; }
 
+    CRect entryRect(int index) const
+    {
+        const int column = index / COptionMenu::kEntriesPerColumn;
+        const int row = index % COptionMenu::kEntriesPerColumn;
+        const CCoord left = box.left + 1 + column * columnWidth;
+        const CCoord top = box.top + 1 + row * kRowHeight;
+        return CRect(left, top, left + columnWidth, top + kRowHeight);
+    }
+
 private:
     void layout(const CRect& window)
     {
@@ -138,15 +147,6 @@ private:
         top = std::clamp(top, window.top, std::max(window.top, window.bottom - height));
         const CCoord left = std::clamp(anchor.left, window.left, std::max(window.left, window.right - width));
         box = CRect(left, top, left + width, top + height);
-    }
-
-    CRect entryRect(int index) const
-    {
-        const int column = index / COptionMenu::kEntriesPerColumn;
-        const int row = index % COptionMenu::kEntriesPerColumn;
-        const CCoord left = box.left + 1 + column * columnWidth;
-        const CCoord top = box.top + 1 + row * kRowHeight;
-        return CRect(left, top, left + columnWidth, top + kRowHeight);
     }
 
     int entryAt(const CPoint& where) const
@@ -281,6 +281,13 @@ MouseResult COptionMenu::onMouseDown(CPoint&, const CButtonState& buttons)
         return MouseResult::NotHandled;
     popup();
     return MouseResult::HandledNoFurtherEvents;
+}
+
+CRect COptionMenu::popupEntryRect(int index) const
+{
+    if (popupView == nullptr || index < 0 || index >= getNbEntries())
+        return {};
+    return static_cast<const COptionMenuPopup*>(popupView)->entryRect(index);
 }
 
 bool COptionMenu::popup()

@@ -50,6 +50,8 @@ public:
     // Opens the list (as a click does); false when no frame or another modal view is up.
     bool popup();
     bool isPoppedUp() const { return popupView != nullptr; }
+    // Where entry `index` shows in the open list (window pixels); empty when closed.
+    CRect popupEntryRect(int index) const;
 
     // Pop-up appearance.
     void setMenuFont(const CFontDesc& desc) { menuFont = desc; }
