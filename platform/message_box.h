@@ -1,6 +1,6 @@
 #pragma once
-// The few messages the plug-in shows the user. Until the editor can draw a box of its own
-// they go to the standard error stream, which hosts usually log.
+// The few messages the plug-in shows the user: a message box in the plug-in window when one
+// is open, else the standard error stream, which hosts usually log.
 
 namespace kestro::platform {
 
