@@ -48,16 +48,18 @@ void drawTitle(cairo_t* cr, double width) {
   setColour(cr, palette::kIvory);
   textLeft(cr, "Kestro", x + tavWidth + gap, baseline, 1);
 
-  // A rule under the name, broken where the editor writes the version.
+  // A rule under the name that ends where the editor writes the version.
   const Rect version = layout::kAboutVersionText;
-  const double ruleY = version.cy() + 0.5;
-  setColour(cr, palette::kTitle, 0.7);
+  const double ruleY = std::floor(version.cy()) + 0.5;
+  cairo_pattern_t* fade = cairo_pattern_create_linear(60, 0, version.x - 6, 0);
+  addStop(fade, 0, palette::kTitle, 0.0);
+  addStop(fade, 1, palette::kTitle, 0.8);
+  cairo_set_source(cr, fade);
   cairo_set_line_width(cr, 1);
   cairo_move_to(cr, 60, ruleY);
-  cairo_line_to(cr, version.x - 4, ruleY);
-  cairo_move_to(cr, version.right() + 4, ruleY);
-  cairo_line_to(cr, width - 60, ruleY);
+  cairo_line_to(cr, version.x - 6, ruleY);
   cairo_stroke(cr);
+  cairo_pattern_destroy(fade);
 }
 
 // Circular motion arrows around a rotor.

@@ -243,7 +243,7 @@ void drawLeverSection(cairo_t* cr) {
   const Rect lever = layout::kSpeedLever;
   sectionTitle(cr, "LEVER", kLeverPlate.x + 2, kLeverPlate.right() - 2, 139);
   drawLeverPlate(cr, lever);
-  controlLabel(cr, "TREMOLO", lever.cx(), lever.y + 14);
+  controlLabel(cr, "TREMOLO", lever.cx(), lever.y + 21);
   controlLabel(cr, "CHORALE", lever.cx(), lever.y + 176);
   controlLabel(cr, "SPEED", layout::kSpeedButton.cx(), layout::kSpeedButton.y - 4);
   controlLabel(cr, "STOP", layout::kStopButton.cx(), layout::kStopButton.y - 4);

@@ -87,8 +87,8 @@ void drawRocker(Image& strip) {
       const bool down = pressed == side;
       cairo_rectangle(cr, half.x, half.y, half.w, half.h);
       cairo_pattern_t* grad = cairo_pattern_create_linear(0, half.y, 0, half.bottom());
-      const Rgb topColour = down ? rgb(0x242220) : (hover == side ? rgb(0x6c665e) : rgb(0x514c46));
-      const Rgb bottomColour = down ? rgb(0x1a1816) : (hover == side ? rgb(0x3c3833) : rgb(0x2c2925));
+      const Rgb topColour = down ? rgb(0x242220) : (hover == side ? rgb(0x7d766c) : rgb(0x514c46));
+      const Rgb bottomColour = down ? rgb(0x1a1816) : (hover == side ? rgb(0x48433d) : rgb(0x2c2925));
       addStop(grad, 0, topColour);
       addStop(grad, 1, bottomColour);
       cairo_set_source(cr, grad);
@@ -179,10 +179,10 @@ void drawLamp(Image& strip, const Image& background, Rect where, const char* tex
   drawFilmstrip(strip, 2, [&](cairo_t* cr, int frame) {
     const bool on = frame == 1;
     pasteBackground(cr, background, where);
-    drawLed(cr, 8, 7, 2.6, palette::kAmberLamp, on);
+    drawLed(cr, 7, 7, 2.6, palette::kAmberLamp, on);
     setFont(cr, Font::NarrowBold, 8);
     setColour(cr, on ? rgb(0xffffff) : palette::kLabel);
-    textLeft(cr, text, 15, 7 + capHeight(cr) / 2, 0.5);
+    textLeft(cr, text, 13, 7 + capHeight(cr) / 2, 0.2);
   });
 }
 

@@ -61,7 +61,7 @@ void drawShaft(cairo_t* cr, Point3 exit, Point3 grip) {
     nx = -nx;
     ny = -ny;
   }
-  constexpr double kHalfWidth = 3.0;
+  constexpr double kHalfWidth = 3.6;
   cairo_pattern_t* chrome = cairo_pattern_create_linear(x0 + nx * kHalfWidth, y0 + ny * kHalfWidth,
                                                         x0 - nx * kHalfWidth, y0 - ny * kHalfWidth);
   addStop(chrome, 0.0, rgb(0x6e6c68));
@@ -78,12 +78,12 @@ void drawShaft(cairo_t* cr, Point3 exit, Point3 grip) {
   cairo_pattern_destroy(chrome);
 
   // The collar where the shaft passes through the slot.
-  cairo_pattern_t* collar = cairo_pattern_create_radial(x0 - 1.2, y0 - 1.2, 0.5, x0, y0, 4.6);
+  cairo_pattern_t* collar = cairo_pattern_create_radial(x0 - 1.4, y0 - 1.4, 0.5, x0, y0, 5.2);
   addStop(collar, 0, rgb(0xe8e5de));
   addStop(collar, 0.6, rgb(0x77746e));
   addStop(collar, 1, rgb(0x242320));
   cairo_set_source(cr, collar);
-  cairo_arc(cr, x0, y0, 4.4, 0, 2 * kPi);
+  cairo_arc(cr, x0, y0, 5.0, 0, 2 * kPi);
   cairo_fill(cr);
   cairo_pattern_destroy(collar);
 }
@@ -194,7 +194,7 @@ void drawLeverStrip(Image& strip, const Image& background) {
     Point3 grip{}, exit{};
     leverGeometry(degrees * kPi / 180, grip, exit);
     // Nearer the viewer (upright) the grip looks a little larger.
-    const double gripRadius = 9.5 * (1 + (grip.z - 45) / 260);
+    const double gripRadius = 10.5 * (1 + (grip.z - 45) / 260);
     drawShaftShadow(cr, exit, grip, gripRadius);
     drawShaft(cr, exit, grip);
     drawGrip(cr, grip, gripRadius);

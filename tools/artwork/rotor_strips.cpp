@@ -61,8 +61,8 @@ void drawDrumStrip(Image& strip) { drawInterior(strip, rgb(0x3d2a1d), rgb(0x0705
 void drawHornMarker(Image& marker) {
   cairo_t* cr = marker.cr();
   const double cy = 6.0;  // the strip shows the marker's top 12 rows
-  const double mouthX = 30, throatX = 112;
-  const double mouthHalf = 5.6, throatHalf = 1.6;
+  const double mouthX = 26, throatX = 108;
+  const double mouthHalf = 5.8, throatHalf = 2.0;
 
   // A faint glow of sound and light around the bell.
   cairo_pattern_t* glow = cairo_pattern_create_radial(mouthX, cy, 1, mouthX, cy, 26);
@@ -78,14 +78,14 @@ void drawHornMarker(Image& marker) {
   for (int i = 0; i <= 40; ++i) {
     const double t = i / 40.0;
     const double x = mouthX + (throatX - mouthX) * t;
-    const double half = throatHalf + (mouthHalf - throatHalf) * std::exp(-4.0 * t);
+    const double half = throatHalf + (mouthHalf - throatHalf) * std::pow(1 - t, 2.2);
     if (i == 0) cairo_move_to(cr, x, cy - half);
     else cairo_line_to(cr, x, cy - half);
   }
   for (int i = 40; i >= 0; --i) {
     const double t = i / 40.0;
     const double x = mouthX + (throatX - mouthX) * t;
-    const double half = throatHalf + (mouthHalf - throatHalf) * std::exp(-4.0 * t);
+    const double half = throatHalf + (mouthHalf - throatHalf) * std::pow(1 - t, 2.2);
     cairo_line_to(cr, x, cy + half);
   }
   cairo_close_path(cr);
@@ -101,7 +101,7 @@ void drawHornMarker(Image& marker) {
   // The mouth: a bright rolled rim around the dark opening.
   cairo_save(cr);
   cairo_translate(cr, mouthX, cy);
-  cairo_scale(cr, 2.6, mouthHalf + 0.4);
+  cairo_scale(cr, 3.0, mouthHalf + 0.2);
   cairo_arc(cr, 0, 0, 1, 0, 2 * kPi);
   cairo_restore(cr);
   setColour(cr, rgb(0x141312));
