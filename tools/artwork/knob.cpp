@@ -71,19 +71,20 @@ void drawSocketWell(cairo_t* cr, double cx, double cy) {
   cairo_arc(cr, cx, cy, kSocketRadius, 0, 2 * kPi);
   cairo_fill(cr);
   cairo_pattern_destroy(well);
+
+  // The shadow the knob throws into its socket: the light never moves, so it belongs to
+  // the socket, and the filmstrip's cut at the opaque radius runs through equal pixels.
+  cairo_pattern_t* knobShadow = cairo_pattern_create_radial(cx + 1.2, cy + 1.8, kSkirtRadius - 2, cx + 1.2,
+                                                            cy + 1.8, kSkirtRadius + 2.0);
+  addStop(knobShadow, 0, rgb(0x000000), 0.85);
+  addStop(knobShadow, 1, rgb(0x000000), 0.0);
+  cairo_set_source(cr, knobShadow);
+  cairo_arc(cr, cx, cy, kSocketRadius, 0, 2 * kPi);
+  cairo_fill(cr);
+  cairo_pattern_destroy(knobShadow);
 }
 
 void drawSkirt(cairo_t* cr, double cx, double cy, double degrees) {
-  // Shadow the knob throws into its socket.
-  cairo_pattern_t* shadow = cairo_pattern_create_radial(cx + 1.2, cy + 1.8, kSkirtRadius - 2, cx + 1.2, cy + 1.8,
-                                                        kSkirtRadius + 2.0);
-  addStop(shadow, 0, rgb(0x000000), 0.85);
-  addStop(shadow, 1, rgb(0x000000), 0.0);
-  cairo_set_source(cr, shadow);
-  cairo_arc(cr, cx + 1.2, cy + 1.8, kSkirtRadius + 2.0, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(shadow);
-
   cairo_pattern_t* body = cairo_pattern_create_linear(cx - 10, cy - 14, cx + 10, cy + 14);
   addStop(body, 0, rgb(0x4a4640));
   addStop(body, 0.45, rgb(0x23211e));

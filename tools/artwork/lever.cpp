@@ -127,7 +127,7 @@ void drawLeverPlate(cairo_t* cr, Rect lever) {
   const double top = lever.y;
   const double left = lever.x;
   // Steel plate with the slot the shaft moves in.
-  const Rect plate{left + 6, top + 58, 26, 74};
+  const Rect plate{left + 6, top + 46, 26, 98};
   cairo_save(cr);
   roundedRect(cr, plate.moved(0.8, 1.2), 4);
   setColour(cr, rgb(0x000000), 0.55);
