@@ -6,19 +6,19 @@
 // FILE, for judging the layout; --sheet draws chosen frames of every filmstrip three times
 // enlarged. Neither is a resource.
 
-#include "artwork.h"
-#include "layout.h"
-#include "resources/bitmap_ids.h"
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "artwork.h"
+#include "layout.h"
+#include "resources/bitmap_ids.h"
 
 namespace {
 
@@ -118,10 +118,9 @@ bool writeZoomed(const Image& image, int zoom, const std::string& path) {
 bool writeMockup(const Bitmaps& bitmaps, int zoom, const std::string& path) {
   Image window(layout::kWindowWidth, layout::kWindowHeight);
   blitFrame(window, bitmaps, kestro::kBitmapBackground, 0, {0, 0, 0, 0});
-  const char* samples[] = {"0.67 Hz", "6.77 Hz", "1.58 s", "2.44 s", "65 cm", "Off", "0.0 dB",
-                           "0.0 dB", "0.0 dB", "0.0 dB", "0.0 dB", "0.0 dB", "", "0.0 dB",
-                           "Tube", "0.0 dB", "1", "50.8 %", "-oo dB", "0.93 Hz", "6.53 Hz",
-                           "6.31 s", "14.1 s", "0 cm", "Off", "0.0 dB"};
+  const char* samples[] = {"0.67 Hz", "6.77 Hz", "1.58 s",  "2.44 s", "65 cm",  "Off",  "0.0 dB", "0.0 dB", "0.0 dB",
+                           "0.0 dB",  "0.0 dB",  "0.0 dB",  "",       "0.0 dB", "Tube", "0.0 dB", "1",      "50.8 %",
+                           "-oo dB",  "0.93 Hz", "6.53 Hz", "6.31 s", "14.1 s", "0 cm", "Off",    "0.0 dB"};
   for (std::size_t i = 0; i < layout::kKnobs.size(); ++i) {
     blitFrame(window, bitmaps, kestro::kBitmapKnob, 50, layout::kKnobs[i].knob);
     sampleText(window, layout::kKnobs[i].display, samples[i]);
@@ -237,8 +236,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!artwork::loadFonts(fontDir)) {
-    std::fprintf(stderr, "cannot load the Liberation Sans fonts from %s (Debian: fonts-liberation)\n",
-                 fontDir.c_str());
+    std::fprintf(stderr, "cannot load the Liberation Sans fonts from %s (Debian: fonts-liberation)\n", fontDir.c_str());
     return 1;
   }
   int status = 0;
