@@ -2,6 +2,12 @@
 // Every bitmap the editor loads, by the numeric id its PNG carries (resources/<id>.png),
 // with the size and frame layout the controls draw from. Filmstrips hold their frames
 // stacked vertically, frame 0 at the top, each frame width x (height / frames).
+//
+// The artwork needs no background repaint under a control: bitmaps drawn at one place
+// carry the background under them and are opaque; the knob and the rocker, drawn at
+// several places, are opaque where they draw and fully transparent elsewhere (no
+// half-transparent pixels, so drawing one over itself changes nothing). Only the rotor
+// markers are soft-edged; they are drawn over a freshly painted strip.
 
 #include <array>
 #include <cstddef>

@@ -1,9 +1,10 @@
 // kestro-artwork: draws every bitmap the editor loads and writes them as <id>.png.
 //
-//   kestro-artwork OUTPUT_DIR [--fonts DIR] [--mockup FILE [--zoom N]] [--sheet FILE]
+//   kestro-artwork OUTPUT_DIR [--fonts DIR] [--mockup FILE [--zoom N]] [--about-mockup FILE] [--sheet FILE]
 //
 // --mockup also composes the whole window (knobs at frame 50, sample value texts) into
-// FILE, for judging the layout; --sheet draws chosen frames of every filmstrip three times
+// FILE, for judging the layout; --about-mockup shows the about screen with the version
+// text the editor adds; --sheet draws chosen frames of every filmstrip three times
 // enlarged. Neither is a resource.
 
 #include <algorithm>
@@ -103,6 +104,18 @@ void sampleText(Image& window, artwork::Rect display, const char* text) {
   artwork::setFont(cr, artwork::Font::Regular, 9);
   cairo_set_source_rgb(cr, 1, 1, 1);
   artwork::textCentred(cr, text, display.cx(), display.bottom() - 2);
+}
+
+// The about screen as the editor shows it, with the version text it draws.
+bool writeAboutMockup(const Bitmaps& bitmaps, const std::string& path) {
+  Image about(400, 533);
+  blitFrame(about, bitmaps, kestro::kBitmapAbout, 0, {0, 0, 0, 0});
+  cairo_t* cr = about.cr();
+  artwork::setFont(cr, artwork::Font::Regular, 10);
+  cairo_set_source_rgb(cr, 160 / 255.0, 159 / 255.0, 157 / 255.0);
+  const artwork::Rect version = layout::kAboutVersionText;
+  artwork::textCentred(cr, "v.1.0.0", version.cx(), version.cy() + artwork::capHeight(cr) / 2);
+  return about.writePng(path);
 }
 
 // Scales an image up by a whole factor without smoothing, for looking at single pixels.
@@ -214,6 +227,7 @@ int main(int argc, char** argv) {
   std::string fontDir = "/usr/share/fonts/truetype/liberation";
   std::string mockup;
   std::string sheet;
+  std::string aboutMockup;
   int zoom = 1;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--fonts") == 0 && i + 1 < argc) {
@@ -222,6 +236,8 @@ int main(int argc, char** argv) {
       mockup = argv[++i];
     } else if (std::strcmp(argv[i], "--zoom") == 0 && i + 1 < argc) {
       zoom = std::max(1, std::atoi(argv[++i]));
+    } else if (std::strcmp(argv[i], "--about-mockup") == 0 && i + 1 < argc) {
+      aboutMockup = argv[++i];
     } else if (std::strcmp(argv[i], "--sheet") == 0 && i + 1 < argc) {
       sheet = argv[++i];
     } else if (outputDir.empty() && argv[i][0] != '-') {
@@ -232,7 +248,7 @@ int main(int argc, char** argv) {
     }
   }
   if (outputDir.empty()) {
-    std::fprintf(stderr, "usage: %s OUTPUT_DIR [--fonts DIR] [--mockup FILE [--zoom N]] [--sheet FILE]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUTPUT_DIR [--fonts DIR] [--mockup FILE [--zoom N]] [--about-mockup FILE] [--sheet FILE]\n", argv[0]);
     return 2;
   }
   if (!artwork::loadFonts(fontDir)) {
@@ -252,6 +268,10 @@ int main(int argc, char** argv) {
     }
     if (!mockup.empty() && !writeMockup(bitmaps, zoom, mockup)) {
       std::fprintf(stderr, "cannot write %s\n", mockup.c_str());
+      status = 1;
+    }
+    if (!aboutMockup.empty() && !writeAboutMockup(bitmaps, aboutMockup)) {
+      std::fprintf(stderr, "cannot write %s\n", aboutMockup.c_str());
       status = 1;
     }
     if (!sheet.empty() && !writeSheet(bitmaps, sheet)) {
