@@ -2,6 +2,7 @@
 // rotors, crosstalk, microphones and room at the model rate, resampling in between, and the
 // dry substitute the rebuild fade falls back to. Audio thread only.
 
+#include "dsp/numeric.h"
 #include "engine/rotary_effect.h"
 
 #include <cmath>
@@ -11,10 +12,6 @@ namespace kestro {
 
 namespace {
 
-inline double flush(double x)
-{
-    return (x + 1e-12) - 1e-12;
-}
 
 // 32-tap single-precision dot product over a ring stored twice. Four interleaved partial
 // sums: the order is fixed (lane k mod 4, then pairwise), so results never depend on how
@@ -66,10 +63,10 @@ inline double readLine(const double* line, std::int32_t write, double delay, int
 
 template <typename Sample>
 void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* out0, Sample* out1, VstInt32 frames,
-                                 int fadeMode)
+                                 FadeMotion fade)
 {
     constexpr double kMicMix = 0.50118723362; // -6 dB
-    const double fadeGoal = fadeMode == 1 ? 1.0 : 0.0;
+    const double fadeGoal = fade == FadeMotion::TowardSubstitute ? 1.0 : 0.0;
     const double bypassGoal = bypassTarget.load(std::memory_order_relaxed);
 
     BiquadFilter& presence = *toneFilters[0];
@@ -104,7 +101,7 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
         const double inA = static_cast<double>(in0[i]);
         const double inB = static_cast<double>(in1[i]);
 
-        if (fadeMode != 0)
+        if (fade != FadeMotion::Hold)
             fadeLevel = flush(fadeLevel + (fadeGoal - fadeLevel) * fadeCoefficient);
         bypassMix = flush(bypassMix + (bypassGoal - bypassMix) * fadeCoefficient);
         // At rest the mix is exactly its target, so a bypassed effect passes the input
@@ -306,7 +303,8 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
     }
 }
 
-template void RotaryEffect::renderSamples<float>(const float*, const float*, float*, float*, VstInt32, int);
-template void RotaryEffect::renderSamples<double>(const double*, const double*, double*, double*, VstInt32, int);
+template void RotaryEffect::renderSamples<float>(const float*, const float*, float*, float*, VstInt32, FadeMotion);
+template void RotaryEffect::renderSamples<double>(const double*, const double*, double*, double*, VstInt32,
+                                                  FadeMotion);
 
 } // namespace kestro

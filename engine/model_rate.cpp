@@ -2,6 +2,7 @@
 // 32-tap FIR kernels for decimation and interpolation. Also the rate-dependent rebuilds.
 // All of it runs on the audio thread behind the rebuild fade (or in the constructor).
 
+#include "dsp/numeric.h"
 #include "engine/rotary_effect.h"
 
 #include "params/parameter_table.h"
@@ -38,10 +39,6 @@ alignas(64) constexpr float kKernel8[32] = {
     3.83681e-06f,  3.42788e-07f,  1.05304e-08f, 0.0f,
 };
 
-inline double flush(double x)
-{
-    return (x + 1e-12) - 1e-12;
-}
 
 // 1 - exp(-1 / (rate * t)) with the time constant given as the float it has always been.
 double smoothingCoefficient(double rate, float seconds)

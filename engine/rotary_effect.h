@@ -182,9 +182,12 @@ private:
     void snapGlidesToTargets();
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
+    // Which way the fade level moves during a block: not at all (running), toward the dry
+    // substitute (fading out, rebuilding) or back toward the model (fading in).
+    enum class FadeMotion { Hold, TowardSubstitute, TowardModel };
     template <typename Sample>
     void renderSamples(const Sample* in0, const Sample* in1, Sample* out0, Sample* out1, VstInt32 frames,
-                       int fadeMode);
+                       FadeMotion fade);
 
     // ---- parameter mapping helpers ----
     void storeValue(VstInt32 index, float v);
