@@ -8,7 +8,7 @@
 //   model_rate.cpp          model-rate choice, resampling kernels, the full rebuild
 //   cabinet_path.cpp        the per-sample cabinet model
 //   geometry.cpp            crosstalk distances between rotors and microphones
-//   params/set_parameter.cpp  normalized values into engine values, parameter texts
+//   set_parameter.cpp       normalized values into engine values (appliers by group), texts
 //
 // Threads: setParameter, suspend and resume may run on any thread; the processing calls
 // on the audio thread. Everything that crosses is a relaxed atomic: the audio thread reads
@@ -198,6 +198,14 @@ private:
         if (std::isfinite(value))
             smoothTarget[static_cast<std::size_t>(which)].store(value, std::memory_order_relaxed);
     }
+    // setParameter's appliers, one per group of indices; each answers whether the index is
+    // one of its group.
+    bool applySwitchParameter(VstInt32 index, float v);
+    bool applyAmplifierParameter(VstInt32 index, float v);
+    bool applyHornParameter(VstInt32 index, float v);
+    bool applyDrumParameter(VstInt32 index, float v);
+    bool applyRoomParameter(VstInt32 index, float v);
+    bool applyNoiseParameter(VstInt32 index, float v);
     void applyLever(float v);
     void applyStop(float v);
     void applyHornDistance(float v);
