@@ -86,7 +86,7 @@ static void applyRateChoice(double hostRate, int cpuMode, std::int32_t& factor, 
 
 void RotaryEffect::selectModelRate()
 {
-    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, kernel, modelRateValue);
+    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, resampler.kernel, modelRateValue);
     factorMask = factor - 1;
     modelRateReciprocal = 1.0 / modelRateValue;
     factorGain = static_cast<double>(factor);
@@ -114,7 +114,7 @@ void RotaryEffect::selectModelRateAfterSuspend()
         hostRateReciprocal = 1.0 / rate;
         hostNyquist = 0.5 * rate;
     }
-    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, kernel, modelRateValue);
+    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, resampler.kernel, modelRateValue);
     factorMask = factor - 1;
     modelRateReciprocal = 1.0 / modelRateValue;
     hornPrimary[0]->setSampleRate(modelRateValue, factor);
@@ -131,15 +131,9 @@ void RotaryEffect::selectModelRateAfterSuspend()
 
 void RotaryEffect::clearLinesAndRings()
 {
-    std::fill(drumLine.begin(), drumLine.end(), 0.0);
-    std::fill(hornLine.begin(), hornLine.end(), 0.0);
-    std::fill(cabinetLine.begin(), cabinetLine.end(), 0.0);
-    lineWrite &= kLineMask;
-    driveLowPass = 0.0;
-    firInput.fill(0.0f);
-    firLeft.fill(0.0f);
-    firRight.fill(0.0f);
-    firPosition = 31;
+    lines.clear();
+    driveStage.lowPass = 0.0;
+    resampler.clear();
 }
 
 template <typename Fn>
@@ -161,7 +155,7 @@ void RotaryEffect::forEachEngineFilter(Fn&& fn)
 
 void RotaryEffect::clearEngineState()
 {
-    driveLowPass = 0.0;
+    driveStage.lowPass = 0.0;
     hornFeedState = 0.0;
     hornFeedPrevious = 0.0;
     drumSmoother = 0.0;
@@ -205,7 +199,7 @@ void RotaryEffect::setComponentRates()
     hornFeedCoefficient = flush(std::pow(0.005, 500.0 * T));
     drumSmootherCoefficient = flush(std::exp(-20106.192982976 * T));
     hornSmootherCoefficient = flush(std::exp(-28274.33388231 * T));
-    dryPole = flush(std::exp(-18849.55592154 * T));
+    dry.pole = flush(std::exp(-18849.55592154 * T));
 
     hornPrimary[0]->prepareFilters();
     hornPrimary[1]->prepareFilters();
@@ -235,7 +229,7 @@ void RotaryEffect::fullRebuild()
     computeEarlyReflections();
 
     const double baseRate = static_cast<double>(getSampleRate());
-    driveDcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
+    driveStage.dcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
 
     const float h = parameters[kHornDistance].load(std::memory_order_relaxed);
     setParameter(kHornAmplitudeClip, hornAmplitudeClipForDistance(h));

@@ -17,6 +17,7 @@
 #include "dsp/biquad_filter.h"
 #include "dsp/drum_rotor.h"
 #include "dsp/horn_rotor.h"
+#include "engine/cabinet_stages.h"
 #include "engine/early_reflections.h"
 #include "presets/midi_control.h"
 #include "presets/cpreset_system_effect.h"
@@ -314,7 +315,6 @@ private:
     double factorGain = 1.0;
     double modelRateValue = 44100.0;
     double modelRateReciprocal = 1.0 / 44100.0;
-    const float* kernel = nullptr;
 
     // Fade and bypass.
     double bypassMix = 0.0;
@@ -325,12 +325,10 @@ private:
     double parameterCoefficient = 0.0;
     double driveCoefficient = 0.0;
     double slowCoefficient = 0.0;
-    double driveDcCoefficient = 0.0;
     double hornFeedCoefficient = 0.0;
     double drumLowPassCoefficient = 0.0;
     double drumSmootherCoefficient = 0.0; // 3200 Hz
     double hornSmootherCoefficient = 0.0; // 4500 Hz
-    double dryPole = 0.0;                 // 3000 Hz
 
     // Smoothed values (current) and the targets of this block.
     alignas(64) std::array<double, kSmoothedCount> current{};
@@ -347,26 +345,16 @@ private:
     double blockNoiseSend = 0.0;
 
     // Signal state.
-    double driveLowPass = 0.0;
     double hornFeedState = 0.0;
     double hornFeedPrevious = 0.0;
     double drumLowPassState = 0.0;
     double drumSmoother = 0.0;
     double hornSmoother = 0.0;
-    double dryLeft = 0.0;
-    double dryRight = 0.0;
     std::int32_t counter = 0;
-    std::int32_t firPosition = 31;
-    alignas(64) std::array<float, 64> firInput{};
-    alignas(64) std::array<float, 64> firLeft{};
-    alignas(64) std::array<float, 64> firRight{};
-
-    static constexpr int kLineLength = 1024;
-    static constexpr std::int32_t kLineMask = kLineLength - 1;
-    std::vector<double> drumLine;
-    std::vector<double> hornLine;
-    std::vector<double> cabinetLine;
-    std::int32_t lineWrite = 0;
+    DriveStage driveStage;
+    DrySubstitute dry;
+    ModelRateResampler resampler;
+    FeedbackLines lines;
 
     // Components.
     std::array<std::unique_ptr<BiquadFilter>, 4> toneFilters;   // presence, low-mid, top, bottom
