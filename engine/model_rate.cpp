@@ -2,6 +2,7 @@
 // 32-tap FIR kernels for decimation and interpolation. Also the rate-dependent rebuilds.
 // All of it runs on the audio thread behind the rebuild fade (or in the constructor).
 
+#include "dsp/numeric.h"
 #include "engine/rotary_effect.h"
 
 #include "params/parameter_table.h"
@@ -38,10 +39,6 @@ alignas(64) constexpr float kKernel8[32] = {
     3.83681e-06f,  3.42788e-07f,  1.05304e-08f, 0.0f,
 };
 
-inline double flush(double x)
-{
-    return (x + 1e-12) - 1e-12;
-}
 
 // 1 - exp(-1 / (rate * t)) with the time constant given as the float it has always been.
 double smoothingCoefficient(double rate, float seconds)
@@ -89,7 +86,7 @@ static void applyRateChoice(double hostRate, int cpuMode, std::int32_t& factor, 
 
 void RotaryEffect::selectModelRate()
 {
-    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, kernel, modelRateValue);
+    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, resampler.kernel, modelRateValue);
     factorMask = factor - 1;
     modelRateReciprocal = 1.0 / modelRateValue;
     factorGain = static_cast<double>(factor);
@@ -117,7 +114,7 @@ void RotaryEffect::selectModelRateAfterSuspend()
         hostRateReciprocal = 1.0 / rate;
         hostNyquist = 0.5 * rate;
     }
-    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, kernel, modelRateValue);
+    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, resampler.kernel, modelRateValue);
     factorMask = factor - 1;
     modelRateReciprocal = 1.0 / modelRateValue;
     hornPrimary[0]->setSampleRate(modelRateValue, factor);
@@ -134,15 +131,9 @@ void RotaryEffect::selectModelRateAfterSuspend()
 
 void RotaryEffect::clearLinesAndRings()
 {
-    std::fill(drumLine.begin(), drumLine.end(), 0.0);
-    std::fill(hornLine.begin(), hornLine.end(), 0.0);
-    std::fill(cabinetLine.begin(), cabinetLine.end(), 0.0);
-    lineWrite &= kLineMask;
-    driveLowPass = 0.0;
-    firInput.fill(0.0f);
-    firLeft.fill(0.0f);
-    firRight.fill(0.0f);
-    firPosition = 31;
+    lines.clear();
+    driveStage.lowPass = 0.0;
+    resampler.clear();
 }
 
 template <typename Fn>
@@ -164,7 +155,7 @@ void RotaryEffect::forEachEngineFilter(Fn&& fn)
 
 void RotaryEffect::clearEngineState()
 {
-    driveLowPass = 0.0;
+    driveStage.lowPass = 0.0;
     hornFeedState = 0.0;
     hornFeedPrevious = 0.0;
     drumSmoother = 0.0;
@@ -208,7 +199,7 @@ void RotaryEffect::setComponentRates()
     hornFeedCoefficient = flush(std::pow(0.005, 500.0 * T));
     drumSmootherCoefficient = flush(std::exp(-20106.192982976 * T));
     hornSmootherCoefficient = flush(std::exp(-28274.33388231 * T));
-    dryPole = flush(std::exp(-18849.55592154 * T));
+    dry.pole = flush(std::exp(-18849.55592154 * T));
 
     hornPrimary[0]->prepareFilters();
     hornPrimary[1]->prepareFilters();
@@ -238,7 +229,7 @@ void RotaryEffect::fullRebuild()
     computeEarlyReflections();
 
     const double baseRate = static_cast<double>(getSampleRate());
-    driveDcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
+    driveStage.dcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
 
     const float h = parameters[kHornDistance].load(std::memory_order_relaxed);
     setParameter(kHornAmplitudeClip, hornAmplitudeClipForDistance(h));

@@ -2,6 +2,7 @@
 // the fade state machine and the one task group it carries out per call while the output
 // rests on the dry substitute.
 
+#include "dsp/numeric.h"
 #include "engine/rotary_effect.h"
 
 #include "params/parameter_table.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr double kFadeOutDone = 0.96837722339;
 constexpr double kFadeInDone = 0.0316227766;
 
-inline double flush(double x)
-{
-    return (x + 1e-12) - 1e-12;
-}
 
 } // namespace
 
@@ -269,14 +266,14 @@ void RotaryEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 samp
 
     switch (state) {
     case Running:
-        renderSamples(in0, in1, out0, out1, frames, 0);
+        renderSamples(in0, in1, out0, out1, frames, FadeMotion::Hold);
         break;
     case FadingOut:
     case Rebuilding:
-        renderSamples(in0, in1, out0, out1, frames, 1);
+        renderSamples(in0, in1, out0, out1, frames, FadeMotion::TowardSubstitute);
         break;
     default:
-        renderSamples(in0, in1, out0, out1, frames, 2);
+        renderSamples(in0, in1, out0, out1, frames, FadeMotion::TowardModel);
         break;
     }
 

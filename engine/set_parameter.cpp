@@ -82,15 +82,10 @@ void RotaryEffect::applyHornDistance(float v)
     setParameter(kReserved71, v);
 }
 
-void RotaryEffect::setParameter(VstInt32 index, float v)
+// Bypass, CPU mode, the lever and brake, Setup and the MIDI channel: switches the host
+// stores in every program, and the requests for rebuilds behind the fade.
+bool RotaryEffect::applySwitchParameter(VstInt32 index, float v)
 {
-    // A NaN or infinity would end up as a coefficient or an index deep in the engine; it is
-    // not a value any control can mean, so it changes nothing at all.
-    if (!std::isfinite(v))
-        return;
-
-    storeValue(index, v);
-
     switch (index) {
     case kBypass:
         bypassTarget.store(static_cast<double>(positionOf(v, 1)), std::memory_order_relaxed);
@@ -113,12 +108,30 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
     case kStop:
         applyStop(v);
         break;
-    case kMech: {
-        const double level = static_cast<double>(levelCurve(v));
-        mechSend.store(0.25 * level, std::memory_order_relaxed);
-        applyMechLevels();
+    case kSetup: {
+        const int setup = positionOf(v, 5);
+        if (setup != lastSetup.exchange(setup, std::memory_order_relaxed))
+            raiseRebuild(TaskMicSetup | TaskGeometry);
         break;
     }
+    case kMidiChannel:
+        storeInAllPrograms(index, v);
+        break;
+
+    // ---- internal voicing parameters ----
+    case kReserved79:
+        raiseRebuild(TaskGeometry);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The amplifier: input gain, drive type and amount, tone stack, colour, amp-only.
+bool RotaryEffect::applyAmplifierParameter(VstInt32 index, float v)
+{
+    switch (index) {
     case kBottom:
         bassGainDb.store(toneGainDb(v), std::memory_order_relaxed);
         toneRequest.store(true, std::memory_order_relaxed);
@@ -141,12 +154,6 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         trebleGainDb.store(toneGainDb(v), std::memory_order_relaxed);
         toneRequest.store(true, std::memory_order_relaxed);
         break;
-    case kSetup: {
-        const int setup = positionOf(v, 5);
-        if (setup != lastSetup.exchange(setup, std::memory_order_relaxed))
-            raiseRebuild(TaskMicSetup | TaskGeometry);
-        break;
-    }
     case kInput:
         setTarget(SmInputGain, inputGain(v));
         break;
@@ -161,16 +168,6 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
             driveTarget.store(std::clamp(g, 1e-6, 1e6), std::memory_order_relaxed);
         break;
     }
-    case kSize: {
-        const int size = positionOf(v, 4) + 1;
-        if (size != lastSize.exchange(size, std::memory_order_relaxed) && size >= 1 &&
-            size <= static_cast<int>(kSizeTable.size())) {
-            const RoomSizeRow& row = kSizeTable[static_cast<std::size_t>(size - 1)];
-            setParameterAutomated(kRoomSize, row.roomSize);
-            setParameterAutomated(kVirtualRoomSize, row.virtualRoomSize);
-        }
-        break;
-    }
     case kColor: {
         const double c = static_cast<double>(v);
         colorTiltA.store(12.0 * c - 3.0, std::memory_order_relaxed);
@@ -178,10 +175,22 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         toneRequest.store(true, std::memory_order_relaxed);
         break;
     }
-    case kAmount:
-        setTarget(SmReflectionGain, amountGain(v));
-        noiseSend.store(static_cast<double>(amountDrive(v)), std::memory_order_relaxed);
+    case kAmpPostDriveGain:
+        setTarget(SmPostDriveGain, levelCurve(v));
         break;
+    case kAmpOnly:
+        ampOnly.store(positionOf(v, 1), std::memory_order_relaxed);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The horn voices: speeds, distance and microphones, beam, rays, filters and geometry.
+bool RotaryEffect::applyHornParameter(VstInt32 index, float v)
+{
+    switch (index) {
     case kHornSlowSpeed: {
         const double hz = rotorSpeedHz(v);
         forHornVoices([hz](HornRotor& h) { h.setSlowSpeed(hz); });
@@ -220,55 +229,6 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
     case kHornGain:
         setTarget(SmHornGain, levelCurve(v));
         break;
-    case kDrumSlowSpeed: {
-        const double hz = rotorSpeedHz(v);
-        forDrumVoices([hz](DrumRotor& d) { d.setSlowSpeed(hz); });
-        break;
-    }
-    case kDrumFastSpeed: {
-        const double hz = rotorSpeedHz(v);
-        forDrumVoices([hz](DrumRotor& d) { d.setFastSpeed(hz); });
-        break;
-    }
-    case kDrumAccel: {
-        const double t = timeCurve(v);
-        forDrumVoices([t](DrumRotor& d) { d.setAccelTime(t); });
-        break;
-    }
-    case kDrumDecel: {
-        const double t = timeCurve(v);
-        forDrumVoices([t](DrumRotor& d) { d.setDecelTime(t); });
-        break;
-    }
-    case kDrumDistance: {
-        const float d = distanceCurve(v);
-        if (d != drumDistance.load(std::memory_order_relaxed)) {
-            drumDistance.store(d, std::memory_order_relaxed);
-            drumPrimary->setDistance(d);
-            raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-        }
-        break;
-    }
-    case kDrumLowPass: {
-        double hz = limitFrequency(drumLowPassFrequency(v), halfModelRate());
-        double enable = 1.0;
-        if (!(hz > 0.0)) {
-            enable = 0.0;
-            hz = halfModelRate();
-        }
-        drumLowPassHz.store(hz, std::memory_order_relaxed);
-        setTarget(SmDrumLowPassAmount, enable);
-        postFilterRequest.store(true, std::memory_order_relaxed);
-        break;
-    }
-    case kDrumGain:
-        setTarget(SmDrumGain, levelCurve(v));
-        break;
-    case kMidiChannel:
-        storeInAllPrograms(index, v);
-        break;
-
-    // ---- internal voicing parameters ----
     case kHornInputGain:
         // The horn voices and their voicing chain take away about 36 dB that the drum path
         // does not; the feed makes it up so the two rotors meet at a natural balance.
@@ -347,6 +307,108 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         forHornVoices([octaves](HornRotor& h) { h.setReflectionLpf(octaves); });
         break;
     }
+    case kHornOpenBackMode: {
+        const int flag = truncateToInt(2.0f * v);
+        forHornVoices([flag](HornRotor& h) { h.setOpenBackMode(flag); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary);
+        break;
+    }
+    case kHornAttenuationDistance: {
+        const double d = hornAttenuationDistance(v);
+        hornSecondary->setAttenuationDistance(d);
+        hornPrimary[0]->setAttenuationDistance(d);
+        hornPrimary[1]->setAttenuationDistance(d);
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case kHornStaticRay: {
+        const double w = static_cast<double>(v);
+        forHornVoices([w](HornRotor& h) { h.setStaticRayWeight(w); });
+        break;
+    }
+    case kHornAttDecayExp: {
+        const double e = decayExponentCurve(v);
+        forHornVoices([e](HornRotor& h) { h.setAttDecayExp(e); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case kHornAmRadius: {
+        const double r = radiusCurve(v);
+        forHornVoices([r](HornRotor& h) { h.setAmRadius(r); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case kHornFilterSaturation: {
+        const double s = saturationCurve(v);
+        voicingSaturation.store(s, std::memory_order_relaxed);
+        saturationRequest.store(true, std::memory_order_relaxed);
+        forHornVoices([s](HornRotor& h) { h.setFilterSaturation(s); });
+        break;
+    }
+    case kHornStaticFilterCutoff: {
+        const double hz = frequencyCurve(v);
+        forHornVoices([hz](HornRotor& h) { h.setStaticFilterCutoff(hz); });
+        break;
+    }
+    case kHornAmplitudeClip: {
+        const double clip = attenuationCurve(v);
+        forHornVoices([clip](HornRotor& h) { h.setAmplitudeClip(clip); });
+        break;
+    }
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The drum voices: speeds, distance and microphone, rays, filters, splitter and geometry.
+bool RotaryEffect::applyDrumParameter(VstInt32 index, float v)
+{
+    switch (index) {
+    case kDrumSlowSpeed: {
+        const double hz = rotorSpeedHz(v);
+        forDrumVoices([hz](DrumRotor& d) { d.setSlowSpeed(hz); });
+        break;
+    }
+    case kDrumFastSpeed: {
+        const double hz = rotorSpeedHz(v);
+        forDrumVoices([hz](DrumRotor& d) { d.setFastSpeed(hz); });
+        break;
+    }
+    case kDrumAccel: {
+        const double t = timeCurve(v);
+        forDrumVoices([t](DrumRotor& d) { d.setAccelTime(t); });
+        break;
+    }
+    case kDrumDecel: {
+        const double t = timeCurve(v);
+        forDrumVoices([t](DrumRotor& d) { d.setDecelTime(t); });
+        break;
+    }
+    case kDrumDistance: {
+        const float d = distanceCurve(v);
+        if (d != drumDistance.load(std::memory_order_relaxed)) {
+            drumDistance.store(d, std::memory_order_relaxed);
+            drumPrimary->setDistance(d);
+            raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        }
+        break;
+    }
+    case kDrumLowPass: {
+        double hz = limitFrequency(drumLowPassFrequency(v), halfModelRate());
+        double enable = 1.0;
+        if (!(hz > 0.0)) {
+            enable = 0.0;
+            hz = halfModelRate();
+        }
+        drumLowPassHz.store(hz, std::memory_order_relaxed);
+        setTarget(SmDrumLowPassAmount, enable);
+        postFilterRequest.store(true, std::memory_order_relaxed);
+        break;
+    }
+    case kDrumGain:
+        setTarget(SmDrumGain, levelCurve(v));
+        break;
     case kDrumInputGain:
         setTarget(SmDrumInputGain, levelCurve(v));
         break;
@@ -377,32 +439,6 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         forDrumVoices([r](DrumRotor& d) { d.setReflectionCoeff(r); });
         break;
     }
-    case kHornOpenBackMode: {
-        const int flag = truncateToInt(2.0f * v);
-        forHornVoices([flag](HornRotor& h) { h.setOpenBackMode(flag); });
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary);
-        break;
-    }
-    case kAmpPostDriveGain:
-        setTarget(SmPostDriveGain, levelCurve(v));
-        break;
-    case kBrToTubeMicGain:
-        setTarget(SmBrToTube, levelCurve(v));
-        break;
-    case kBrToDrumMicGain:
-        setTarget(SmBrToDrum, levelCurve(v));
-        break;
-    case kDrumToTubeFeedback:
-        setTarget(SmDrumToTube, levelCurve(v));
-        raiseRebuild(TaskGeometry);
-        break;
-    case kHornToDrumFeedback:
-        setTarget(SmHornToDrum, levelCurve(v));
-        raiseRebuild(TaskGeometry);
-        break;
-    case kReserved79:
-        raiseRebuild(TaskGeometry);
-        break;
     case kDrumFlip: {
         const double o = orientationOf(v);
         forDrumVoices([o](DrumRotor& d) { d.setFlip(o); });
@@ -430,30 +466,11 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         forDrumVoices([octaves](DrumRotor& d) { d.setReflectionLpf(octaves); });
         break;
     }
-    case kHornAttenuationDistance: {
-        const double d = hornAttenuationDistance(v);
-        hornSecondary->setAttenuationDistance(d);
-        hornPrimary[0]->setAttenuationDistance(d);
-        hornPrimary[1]->setAttenuationDistance(d);
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
-        break;
-    }
     case kDrumAttenuationDistance: {
         const double d = drumAttenuationDistance(v);
         drumSecondary->setAttenuationDistance(d);
         drumPrimary->setAttenuationDistance(d);
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-        break;
-    }
-    case kHornStaticRay: {
-        const double w = static_cast<double>(v);
-        forHornVoices([w](HornRotor& h) { h.setStaticRayWeight(w); });
-        break;
-    }
-    case kHornAttDecayExp: {
-        const double e = decayExponentCurve(v);
-        forHornVoices([e](HornRotor& h) { h.setAttDecayExp(e); });
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
         break;
     }
     case kDrumAttDecayExp: {
@@ -467,25 +484,67 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         forDrumVoices([w](DrumRotor& d) { d.setStaticRayWeight(w); });
         break;
     }
-    case kHornAmRadius: {
-        const double r = radiusCurve(v);
-        forHornVoices([r](HornRotor& h) { h.setAmRadius(r); });
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
-        break;
-    }
     case kDrumAmRadius: {
         const double r = radiusCurve(v);
         forDrumVoices([r](DrumRotor& d) { d.setAmRadius(r); });
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
         break;
     }
-    case kHornFilterSaturation: {
+    case kDrumFilterSaturation: {
         const double s = saturationCurve(v);
-        voicingSaturation.store(s, std::memory_order_relaxed);
-        saturationRequest.store(true, std::memory_order_relaxed);
-        forHornVoices([s](HornRotor& h) { h.setFilterSaturation(s); });
+        forDrumVoices([s](DrumRotor& d) { d.setFilterSaturation(s); });
         break;
     }
+    case kDrumStaticFilterCutoff: {
+        const double hz = frequencyCurve(v);
+        forDrumVoices([hz](DrumRotor& d) { d.setStaticFilterCutoff(hz); });
+        break;
+    }
+    case kDrumSplitterFrequency:
+        drumPrimary->setSplitterFrequency(splitterFrequency(v));
+        break;
+    case kDrumLpStaticGain:
+        drumPrimary->setStaticLpGain(levelCurve(v));
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The room: size and amount of the early reflections, and the crosstalk between the rotors
+// and the microphones.
+bool RotaryEffect::applyRoomParameter(VstInt32 index, float v)
+{
+    switch (index) {
+    case kSize: {
+        const int size = positionOf(v, 4) + 1;
+        if (size != lastSize.exchange(size, std::memory_order_relaxed) && size >= 1 &&
+            size <= static_cast<int>(kSizeTable.size())) {
+            const RoomSizeRow& row = kSizeTable[static_cast<std::size_t>(size - 1)];
+            setParameterAutomated(kRoomSize, row.roomSize);
+            setParameterAutomated(kVirtualRoomSize, row.virtualRoomSize);
+        }
+        break;
+    }
+    case kAmount:
+        setTarget(SmReflectionGain, amountGain(v));
+        noiseSend.store(static_cast<double>(amountDrive(v)), std::memory_order_relaxed);
+        break;
+    case kBrToTubeMicGain:
+        setTarget(SmBrToTube, levelCurve(v));
+        break;
+    case kBrToDrumMicGain:
+        setTarget(SmBrToDrum, levelCurve(v));
+        break;
+    case kDrumToTubeFeedback:
+        setTarget(SmDrumToTube, levelCurve(v));
+        raiseRebuild(TaskGeometry);
+        break;
+    case kHornToDrumFeedback:
+        setTarget(SmHornToDrum, levelCurve(v));
+        raiseRebuild(TaskGeometry);
+        break;
     case kRoomSize:
         roomSizeValue.store(roomSize(v), std::memory_order_relaxed);
         raiseRebuild(TaskEarlyReflections);
@@ -498,16 +557,6 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         roomLrDelayValue.store(roomLrDelay(v), std::memory_order_relaxed);
         raiseRebuild(TaskEarlyReflections);
         break;
-    case kSlowSampleVolume: case kFastSampleVolume: case kAccelSampleVolume: case kDecelSampleVolume: {
-        static constexpr double kHorn[4] = {5.01187233627, 6.3095734448, 1.99053585276, 0.99763115748};
-        static constexpr double kDrum[4] = {0.70794578438, 1.0, 0.12559432155, 0.06294627058};
-        const std::size_t k = static_cast<std::size_t>(index - 102);
-        const double g = static_cast<double>(levelCurve(v));
-        noiseVolumes[k].store(kHorn[k] * g, std::memory_order_relaxed);
-        noiseVolumes[k + 4].store(kDrum[k] * g, std::memory_order_relaxed);
-        noiseVolumeRequest.store(true, std::memory_order_relaxed);
-        break;
-    }
     case kRoomMainCutoff:
         roomMainCutoff.store(frequencyCurve(v), std::memory_order_relaxed);
         raiseRebuild(TaskEarlyReflections);
@@ -516,19 +565,30 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         // Stored only: the X cutoff takes part in no tap, but it is still a room change.
         raiseRebuild(TaskEarlyReflections);
         break;
-    case kDrumFilterSaturation: {
-        const double s = saturationCurve(v);
-        forDrumVoices([s](DrumRotor& d) { d.setFilterSaturation(s); });
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The motor noise: mechanical send and the sample volumes of the players.
+bool RotaryEffect::applyNoiseParameter(VstInt32 index, float v)
+{
+    switch (index) {
+    case kMech: {
+        const double level = static_cast<double>(levelCurve(v));
+        mechSend.store(0.25 * level, std::memory_order_relaxed);
+        applyMechLevels();
         break;
     }
-    case kDrumStaticFilterCutoff: {
-        const double hz = frequencyCurve(v);
-        forDrumVoices([hz](DrumRotor& d) { d.setStaticFilterCutoff(hz); });
-        break;
-    }
-    case kHornStaticFilterCutoff: {
-        const double hz = frequencyCurve(v);
-        forHornVoices([hz](HornRotor& h) { h.setStaticFilterCutoff(hz); });
+    case kSlowSampleVolume: case kFastSampleVolume: case kAccelSampleVolume: case kDecelSampleVolume: {
+        static constexpr double kHorn[4] = {5.01187233627, 6.3095734448, 1.99053585276, 0.99763115748};
+        static constexpr double kDrum[4] = {0.70794578438, 1.0, 0.12559432155, 0.06294627058};
+        const std::size_t k = static_cast<std::size_t>(index - 102);
+        const double g = static_cast<double>(levelCurve(v));
+        noiseVolumes[k].store(kHorn[k] * g, std::memory_order_relaxed);
+        noiseVolumes[k + 4].store(kDrum[k] * g, std::memory_order_relaxed);
+        noiseVolumeRequest.store(true, std::memory_order_relaxed);
         break;
     }
     case kDrumSampleVolume: {
@@ -540,22 +600,25 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         drumPrimary->setMechLevel(kDrumSampleGain * g * send);
         break;
     }
-    case kDrumSplitterFrequency:
-        drumPrimary->setSplitterFrequency(splitterFrequency(v));
-        break;
-    case kDrumLpStaticGain:
-        drumPrimary->setStaticLpGain(levelCurve(v));
-        break;
-    case kAmpOnly:
-        ampOnly.store(positionOf(v, 1), std::memory_order_relaxed);
-        break;
-    case kHornAmplitudeClip: {
-        const double clip = attenuationCurve(v);
-        forHornVoices([clip](HornRotor& h) { h.setAmplitudeClip(clip); });
-        break;
-    }
     default:
-        break;
+        return false;
+    }
+    return true;
+}
+
+void RotaryEffect::setParameter(VstInt32 index, float v)
+{
+    // A NaN or infinity would end up as a coefficient or an index deep in the engine; it is
+    // not a value any control can mean, so it changes nothing at all.
+    if (!std::isfinite(v))
+        return;
+
+    storeValue(index, v);
+
+    // Every index belongs to exactly one applier; reserved and unknown indices are only stored.
+    if (!applySwitchParameter(index, v) && !applyAmplifierParameter(index, v) && !applyHornParameter(index, v) &&
+        !applyDrumParameter(index, v) && !applyRoomParameter(index, v)) {
+        applyNoiseParameter(index, v);
     }
 
     // Common tail: the current program follows unless a program is being applied, and the
