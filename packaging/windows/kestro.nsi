@@ -177,7 +177,12 @@ Section "Uninstall"
   Delete "$INSTDIR\${BANK_NAME}"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
-  RMDir "$INSTDIR\.."
+  ; The vendor folder of the default location too, once empty; never a folder of the user's.
+  ${GetParent} "$INSTDIR" $0
+  ${GetFileName} $0 $1
+  ${If} $1 == "${VENDOR}"
+    RMDir $0
+  ${EndIf}
 
   ; The manual's location goes with the manual; the user's default bank and preset, memories
   ; and remembered folders stay for a later installation.

