@@ -4,6 +4,7 @@
 #include "platform/settings_store.h"
 
 #include "platform/atomic_file.h"
+#include "platform/utf8_text.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -65,17 +66,6 @@ bool writeValue(const char* name, const std::uint8_t* data, std::size_t size)
     return writeFileAtomically(path, data, size);
 }
 
-// Cuts at most `maxBytes` off the front without splitting a UTF-8 sequence.
-std::size_t utf8Prefix(const std::string& text, std::size_t maxBytes)
-{
-    if (text.size() <= maxBytes)
-        return text.size();
-    std::size_t end = maxBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return end;
-}
-
 } // namespace
 
 bool writeBinarySetting(const char* name, const std::uint8_t* data, std::size_t size)
@@ -109,7 +99,7 @@ std::optional<std::string> readTextSetting(const char* name, std::size_t maxByte
     const std::size_t zero = text.find('\0');
     if (zero != std::string::npos)
         text.resize(zero);
-    text.resize(utf8Prefix(text, maxBytes));
+    text.resize(utf8PrefixLength(text, maxBytes));
     return text;
 }
 
