@@ -1,6 +1,7 @@
 #pragma once
-// The few messages the plug-in shows the user. Until the editor can draw a box of its own
-// they go to the standard error stream, which hosts usually log.
+// The few messages the plug-in shows the user. Windows shows its standard message box;
+// elsewhere, until the editor can draw a box of its own, they go to the standard error
+// stream, which hosts usually log.
 
 namespace kestro::platform {
 

@@ -24,7 +24,9 @@ fail() { echo "test-installer: FAILED: $*" >&2; exit 1; }
 
 setup="$work/TAV Kestro Setup.exe"
 bash packaging/windows/build-installer.sh "$setup" >/dev/null
-x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -I. -o "$work/load_plugin.exe" packaging/windows/load_plugin.cpp
+cxx=x86_64-w64-mingw32-g++-posix
+command -v "$cxx" >/dev/null || cxx=x86_64-w64-mingw32-g++
+"$cxx" -std=c++20 -O2 -static -I. -o "$work/load_plugin.exe" packaging/windows/load_plugin.cpp
 
 wineboot --init >/dev/null 2>&1
 wineserver -w
