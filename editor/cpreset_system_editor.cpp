@@ -1,6 +1,7 @@
 #include "editor/cpreset_system_editor.h"
 
 #include "platform/atomic_file.h"
+#include "platform/file_paths.h"
 #include "platform/message_box.h"
 #include "platform/open_document.h"
 #include "platform/settings_store.h"
@@ -14,13 +15,8 @@ namespace kestro {
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kPathSeparators = "\\/";
-constexpr char kPathSeparator = '\\';
-#else
-constexpr const char* kPathSeparators = "/";
-constexpr char kPathSeparator = '/';
-#endif
+using platform::kPathSeparator;
+using platform::kPathSeparators;
 
 constexpr const char* kPresetFilter = "TAV Preset";
 constexpr const char* kPresetExtension = "tvp";

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the release build, then the
-# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer, then both Windows
+# DLLs (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,9 @@ for preset in release asan; do
     fi
   fi
 done
+
+echo "== Windows DLLs (mingw-w64, tests under wine)"
+bash scripts/test-windows.sh
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzz (bounded)"

@@ -7,6 +7,7 @@
 #include "platform/settings_store.h"
 
 #include "platform/atomic_file.h"
+#include "platform/utf8_text.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -117,17 +118,6 @@ bool writeValue(const char* name, const std::uint8_t* data, std::size_t size)
     return writeFileAtomically(path, data, size);
 }
 
-// Cuts at most `maxBytes` off the front without splitting a UTF-8 sequence.
-std::size_t utf8Prefix(const std::string& text, std::size_t maxBytes)
-{
-    if (text.size() <= maxBytes)
-        return text.size();
-    std::size_t end = maxBytes;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return end;
-}
-
 } // namespace
 
 bool writeBinarySetting(const char* name, const std::uint8_t* data, std::size_t size)
@@ -158,7 +148,7 @@ std::optional<std::string> readTextSetting(const char* name, std::size_t maxByte
     // So does the line end a text editor leaves when an administrator writes a value by hand.
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
-    text.resize(utf8Prefix(text, maxBytes));
+    text.resize(utf8PrefixLength(text, maxBytes));
     return text;
 }
 
