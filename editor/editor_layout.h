@@ -106,6 +106,17 @@ inline constexpr CRect kModulationLamp{129, 536, 185, 550};
 inline constexpr CRect kSustainLamp{68, 536, 130, 550};
 inline constexpr int kLampFrames = 2;
 
+// A rotor phase (turns) as its strip shows it: one turn out of range is brought back once
+// in each direction.
+inline float rotorStripValue(double phase)
+{
+    if (phase > 1.0)
+        phase -= 1.0;
+    else if (phase < 0.0)
+        phase += 1.0;
+    return static_cast<float>(phase);
+}
+
 // One MIDI rocker press moves the channel setting by 1/18: eighteen presses run the range.
 inline constexpr float kMidiChannelStep = 0.055555556f;
 

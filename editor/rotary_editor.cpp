@@ -44,16 +44,6 @@ private:
 
 bool isHostParameter(int index) { return index >= 0 && index < kNumHostParameters; }
 
-// A phase one turn out of range is brought back once in each direction.
-float stripPhase(double phase)
-{
-    if (phase > 1.0)
-        phase -= 1.0;
-    else if (phase < 0.0)
-        phase += 1.0;
-    return static_cast<float>(phase);
-}
-
 } // namespace
 
 RotaryEditor::RotaryEditor(AudioEffect* owner)
@@ -288,9 +278,9 @@ void RotaryEditor::updateDisplays()
         return;
     const bool resting = rotary->speakersBypassed();
     if (hornStrip != nullptr)
-        hornStrip->setValue(resting ? 0.5f : stripPhase(rotary->hornVoice(0).rotationPhase()));
+        hornStrip->setValue(resting ? 0.5f : rotorStripValue(rotary->hornVoice(0).rotationPhase()));
     if (drumStrip != nullptr)
-        drumStrip->setValue(resting ? 0.5f : stripPhase(rotary->drumVoice().rotationPhase()));
+        drumStrip->setValue(resting ? 0.5f : rotorStripValue(rotary->drumVoice().rotationPhase()));
     if (modulationLamp != nullptr)
         modulationLamp->setValue(rotary->midiActivity());
     if (sustainLamp != nullptr)
