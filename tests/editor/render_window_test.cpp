@@ -1,4 +1,7 @@
+#include "editor/editor_layout.h"
 #include "editor_fixture.h"
+
+#include <string>
 
 #include <cstdlib>
 
@@ -15,6 +18,9 @@ TEST_F(RenderWindow, WritesPngOnRequest)
         GTEST_SKIP() << "set KESTRO_EDITOR_PNG to write the window";
     editor().idle();
     EXPECT_TRUE(window().writePng(path));
+    click(centre(layout::kTagAbout));
+    editor().idle();
+    EXPECT_TRUE(window().writePng(std::string(path) + ".about.png"));
 }
 
 } // namespace
