@@ -20,6 +20,7 @@
 namespace kestro {
 
 class CPresetSystemEffect;
+class CControl;
 
 class CPresetSystemEditor : public AEffGUIEditor {
 public:
@@ -83,6 +84,13 @@ public:
 
     // Shows the name in the panel and renames the current program with it.
     void showProgramName(const char* text);
+
+    // The preset panel in the window's bottom row. RotaryEditor opens it after its own
+    // controls exist, closes it first, and lets it see every control's change first: it
+    // returns true when the change was one of the panel's own tags.
+    virtual bool openPresetPanel();
+    virtual void closePresetPanel();
+    virtual bool presetPanelValueChanged(CControl* control);
 
     // The panel's program menu follows renamed slots (bit i for slot i).
     virtual void programNamesChanged(std::uint32_t /*renamedSlots*/) {}
