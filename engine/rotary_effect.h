@@ -91,6 +91,10 @@ public:
     // Rotor voices, read-only: phases and speeds for the editor's rotor displays.
     const HornRotor& hornVoice(int microphone) const { return *hornPrimary[microphone == 1 ? 1 : 0]; }
     const DrumRotor& drumVoice() const { return *drumPrimary; }
+    // The sustain pedal as the editor's lamp shows it (1.0 while held) and whether the
+    // speakers are bypassed (amplifier only, the rotor strips then rest).
+    double sustainState() const { return midi.sustainIndicator(); }
+    bool speakersBypassed() const { return ampOnly.load(std::memory_order_relaxed) != 0; }
     const BiquadFilter& hornPostFilter(int microphone) const { return *hornPostFilters[microphone == 1 ? 1 : 0]; }
 
     // Rebuild tasks (bits of the pending-task word).
