@@ -2,14 +2,14 @@
 // memo buttons and the manual button in the window's bottom row.
 
 #include "editor/cpreset_system_editor.h"
-#include "editor/cps_kick_button.h"
-#include "editor/csave_load_button.h"
-#include "editor/ctav_text_edit.h"
+#include "editor/controls/cps_kick_button.h"
+#include "editor/controls/cps_rocker_switch.h"
+#include "editor/controls/csave_load_button.h"
+#include "editor/controls/ctav_text_edit.h"
 #include "editor/preset_panel.h"
 #include "presets/cpreset_system_effect.h"
 #include "resources/bitmap_ids.h"
 #include "toolkit/cbitmap.h"
-#include "toolkit/cbuttons.h"
 #include "toolkit/cframe.h"
 #include "toolkit/cnew_file_selector.h"
 #include "toolkit/coption_menu.h"
@@ -24,7 +24,6 @@ namespace {
 
 const CColor kNameColour{36, 36, 32, 255};
 const CColor kNameBackColour{255, 255, 255, 255};
-constexpr CCoord kRockerFrameHeight = 14;
 
 CCoord frameHeightOf(int bitmapId)
 {
@@ -98,8 +97,8 @@ bool CPresetSystemEditor::openPresetPanel()
     background->forget();
 
     auto* rocker = new CBitmap(kBitmapRocker);
-    panel.programRocker = addTo(window, new CRockerSwitch(panel::kProgramRocker, listener, panel::kProgramRockerTag,
-                                                          kRockerFrameHeight, rocker));
+    panel.programRocker = addTo(window, new CPSRockerSwitch(panel::kProgramRocker, listener, panel::kProgramRockerTag,
+                                                            frameHeightOf(kBitmapRocker), rocker));
     rocker->forget();
 
     panel.loadBank = addButton<CSaveLoadButton>(window, kBitmapLoadBank, panel::kLoadBank, listener, panel::kLoadBankTag);

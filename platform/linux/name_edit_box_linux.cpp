@@ -1,7 +1,7 @@
 // On Linux the program name is typed in the toolkit's own entry inside the plug-in window:
 // a host's X11 window offers no native edit control to embed.
 
-#include "editor/name_edit_box.h"
+#include "editor/controls/name_edit_box.h"
 
 namespace kestro {
 

@@ -1,7 +1,7 @@
 // The program name box on Windows. Until the native EDIT control takes its place here, the
 // toolkit's in-window entry serves, with the same keys and limits.
 
-#include "editor/name_edit_box.h"
+#include "editor/controls/name_edit_box.h"
 
 namespace kestro {
 

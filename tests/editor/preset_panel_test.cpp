@@ -3,8 +3,8 @@
 
 #include "presets/preset_probe.h"
 
-#include "editor/cps_kick_button.h"
-#include "editor/ctav_text_edit.h"
+#include "editor/controls/cps_kick_button.h"
+#include "editor/controls/ctav_text_edit.h"
 #include "editor/preset_panel.h"
 #include "platform/headless/headless_window.h"
 #include "platform/settings_store.h"

@@ -1,4 +1,4 @@
-#include "editor/csave_load_button.h"
+#include "editor/controls/csave_load_button.h"
 
 namespace kestro {
 

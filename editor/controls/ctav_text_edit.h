@@ -5,7 +5,7 @@
 // and notifies the listener inside an edit bracket, a cancel puts the old text back and
 // notifies nobody.
 
-#include "editor/name_edit_box.h"
+#include "editor/controls/name_edit_box.h"
 #include "toolkit/cparam_display.h"
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "editor/ctav_text_edit.h"
+#include "editor/controls/ctav_text_edit.h"
 
 #include "toolkit/cframe.h"
 

@@ -1,4 +1,4 @@
-#include "editor/cps_kick_button.h"
+#include "editor/controls/cps_kick_button.h"
 
 namespace kestro {
 

@@ -1,7 +1,7 @@
 // The in-window name box: the toolkit's text entry laid over the name field, with the
 // field's background and font, removed from the frame again once the edit ends.
 
-#include "editor/name_edit_box.h"
+#include "editor/controls/name_edit_box.h"
 
 #include "toolkit/cframe.h"
 #include "toolkit/ctext_edit.h"
