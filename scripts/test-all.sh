@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the release build, then the
-# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer, the concurrency
+# suite under ThreadSanitizer, and a bounded fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,7 +15,15 @@ for preset in release asan; do
   ctest --preset "$preset"
 done
 
-if [ -x scripts/fuzz.sh ]; then
-  echo "== fuzz (bounded)"
-  bash scripts/fuzz.sh
-fi
+# The concurrency suite again under ThreadSanitizer; the preset builds only that suite.
+echo "== tsan: configure, build and test the concurrency suite"
+start=$SECONDS
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan
+echo "== tsan: $((SECONDS - start)) s"
+
+echo "== fuzz (bounded)"
+start=$SECONDS
+bash scripts/fuzz.sh
+echo "== fuzz: $((SECONDS - start)) s"

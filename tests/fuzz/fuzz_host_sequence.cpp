@@ -31,7 +31,7 @@ constexpr VstInt32 kHostParameters = 36;
 constexpr VstInt32 kChunkSize = 42289;
 constexpr int kLargestBlock = 4096;
 // Every input gets at most this much audio, so one run stays short.
-constexpr long kFrameBudget = 24000;
+constexpr long kFrameBudget = 16384;
 // +24 dBFS.
 constexpr double kPeakLimit = 15.848931924611133;
 
