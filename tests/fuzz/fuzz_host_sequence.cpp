@@ -47,13 +47,17 @@ using Entry = AEffect* (*)(audioMasterCallback);
 
 // Instances read and write the per-user settings (file locations at every close): never the
 // user's own, and on a memory file system where one exists, as those writes are synced.
+// scripts/fuzz.sh names its scratch directory, which it removes, since libFuzzer may end a
+// run without running destructors.
 void useTemporarySettings()
 {
-    char base[] = "/dev/shm/kestro-fuzz-XXXXXX";
-    char fallback[] = "/tmp/kestro-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(base);
-    if (made == nullptr)
-        made = ::mkdtemp(fallback);
+    std::string base;
+    if (const char* scratch = std::getenv("KESTRO_FUZZ_SCRATCH"))
+        base = scratch;
+    else
+        base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+    std::string pattern = base + "/kestro-fuzz-XXXXXX";
+    const char* made = ::mkdtemp(pattern.data());
     require(made != nullptr && ::setenv("XDG_CONFIG_HOME", made, 1) == 0, "temporary settings directory");
     static const struct Cleanup {
         std::string path;
