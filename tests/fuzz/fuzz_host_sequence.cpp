@@ -6,6 +6,7 @@
 // sent there), the chunk whole and readable back, and output finite and below +24 dBFS for
 // an input that never exceeds 0 dBFS.
 #include "host/vst_abi.h"
+#include "temporary_settings.h"
 
 #include <array>
 #include <cmath>
@@ -15,10 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
-#include <filesystem>
-#include <string>
 #include <limits>
-#include <stdlib.h>
 #include <vector>
 
 #ifndef KESTRO_FUZZ_PLUGIN_PATH
@@ -45,33 +43,10 @@ void require(bool condition, const char* what)
 
 using Entry = AEffect* (*)(audioMasterCallback);
 
-// Instances read and write the per-user settings (file locations at every close): never the
-// user's own, and on a memory file system where one exists, as those writes are synced.
-// scripts/fuzz.sh names its scratch directory, which it removes, since libFuzzer may end a
-// run without running destructors.
-void useTemporarySettings()
-{
-    std::string base;
-    if (const char* scratch = std::getenv("KESTRO_FUZZ_SCRATCH"))
-        base = scratch;
-    else
-        base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = base + "/kestro-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(pattern.data());
-    require(made != nullptr && ::setenv("XDG_CONFIG_HOME", made, 1) == 0, "temporary settings directory");
-    static const struct Cleanup {
-        std::string path;
-        ~Cleanup()
-        {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    } cleanup{made};
-}
-
 Entry loadEntry()
 {
-    useTemporarySettings();
+    // Instances read and write the per-user settings (file locations at every close).
+    require(kestro::fuzz::useTemporarySettings(), "temporary settings directory");
     void* library = ::dlopen(KESTRO_FUZZ_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         std::fprintf(stderr, "cannot load %s: %s\n", KESTRO_FUZZ_PLUGIN_PATH, ::dlerror());
