@@ -14,7 +14,7 @@ CPresetSystemEffect::CPresetSystemEffect(audioMasterCallback hostCallback, VstIn
       chunkBuffer(new (std::nothrow) std::uint8_t[images::kChunkSize])
 {
     programsAreChunks(true);
-    templateRecord = programs[0];
+    copyProgram(templateRecord, programs[0]);
 }
 
 void CPresetSystemEffect::setProgram(VstInt32) {}
@@ -144,7 +144,7 @@ void CPresetSystemEffect::resetProgramFromTemplate(VstInt32 slot)
 {
     if (slot < 0 || slot >= kProgramCount)
         return;
-    programAt(slot) = templateRecord;
+    copyProgram(programAt(slot), templateRecord);
 }
 
 bool CPresetSystemEffect::isParameterExcluded(VstInt32 index)
@@ -159,7 +159,7 @@ bool CPresetSystemEffect::isParameterExcludedOnLoad(VstInt32 index)
 
 void CPresetSystemEffect::captureTemplateProgram()
 {
-    templateRecord = programs[0];
+    copyProgram(templateRecord, programs[0]);
     if (CPresetSystemEditor* presets = presetEditor())
         presets->startupRestore();
 }

@@ -30,8 +30,11 @@ int MidiControl::processEvents(const VstEvents* events, AudioEffectX& effect)
 {
     if (events == nullptr)
         return -1;
+    // The record declares two pointers; hosts allocate as many as numEvents needs, so the
+    // list is read through a pointer to its start, not as the declared two-element array.
+    VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = list[i];
         if (event == nullptr || event->type != kVstMidiType)
             continue;
         // Read per event: a control change earlier in the list may have moved it.

@@ -285,7 +285,7 @@ LoadResult loadBankRecords(ProgramTable& table, const ProgramRecord& templatePro
         if (record.type == kNameRecordType) {
             if (record.payloadSize < kProgramNameSize)
                 continue;
-            program = templateProgram;
+            copyProgram(program, templateProgram);
             storeName(program, record.payload);
             result.renamedSlots |= 1u << slot;
         } else if (record.type == kParameterRecordType) {
@@ -310,14 +310,15 @@ LoadResult loadPresetRecords(ProgramTable& table, int current, const ProgramReco
     if (current < 0 || current >= kProgramCount || header.recordCount < 0)
         return result; // a corrupt count must not wipe the program the user is working on
     ProgramRecord& program = table[static_cast<std::size_t>(current)];
-    const ProgramRecord kept = program;
-    program = templateProgram;
+    ProgramRecord kept;
+    copyProgram(kept, program);
+    copyProgram(program, templateProgram);
     RecordCursor cursor(records, size, reversed);
     Record record;
     for (std::int32_t i = 0; i < header.recordCount; ++i) {
         if (!cursor.next(record)) {
             // Fewer records than announced: a cut-off image, so none of it is taken.
-            program = kept;
+            copyProgram(program, kept);
             return result;
         }
         if (record.type == kNameRecordType) {
@@ -331,7 +332,7 @@ LoadResult loadPresetRecords(ProgramTable& table, int current, const ProgramReco
             if (!readParameterRecord(record, reversed, parameter, value) || !carries(included, parameter))
                 continue;
             if (!isNormalized(value)) {
-                program = kept;
+                copyProgram(program, kept);
                 return result;
             }
             storeValue(program, parameter, value);
@@ -354,15 +355,16 @@ LoadResult loadLegacyPreset(ProgramTable& table, int current, const ProgramRecor
     if (size < kProgramNameSize + 4 * static_cast<std::size_t>(used))
         return result;
     ProgramRecord& program = table[static_cast<std::size_t>(current)];
-    const ProgramRecord kept = program;
-    program = templateProgram;
+    ProgramRecord kept;
+    copyProgram(kept, program);
+    copyProgram(program, templateProgram);
     storeName(program, data);
     for (int parameter = 0; parameter < used; ++parameter) {
         if (!included.test(static_cast<std::size_t>(parameter)))
             continue;
         const float value = readFloat(data + kProgramNameSize + 4 * static_cast<std::size_t>(parameter), reversed);
         if (!isNormalized(value)) {
-            program = kept;
+            copyProgram(program, kept);
             return result;
         }
         storeValue(program, parameter, value);
@@ -387,18 +389,19 @@ LoadResult loadLegacyBank(ProgramTable& table, const ProgramRecord& templateProg
         stride * static_cast<std::uint64_t>(programs - 1) + kProgramNameSize + 4 * static_cast<std::uint64_t>(used);
     if (needed > size)
         return result;
-    const ProgramTable kept = table;
+    ProgramTable kept;
+    copyPrograms(kept, table);
     for (int slot = 0; slot < programs; ++slot) {
         const std::uint8_t* at = data + stride * static_cast<std::uint64_t>(slot);
         ProgramRecord& program = table[static_cast<std::size_t>(slot)];
-        program = templateProgram;
+        copyProgram(program, templateProgram);
         storeName(program, at);
         for (int parameter = 0; parameter < used; ++parameter) {
             if (!included.test(static_cast<std::size_t>(parameter)))
                 continue;
             const float value = readFloat(at + kProgramNameSize + 4 * static_cast<std::size_t>(parameter), reversed);
             if (!isNormalized(value)) {
-                table = kept;
+                copyPrograms(table, kept);
                 return LoadResult{};
             }
             storeValue(program, parameter, value);

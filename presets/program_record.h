@@ -31,6 +31,12 @@ static_assert(sizeof(ProgramTable) == kProgramCount * sizeof(ProgramRecord), "on
 // bytes of an earlier name survive in the stored image. A null text leaves the field alone.
 void applyProgramName(char (&field)[kProgramNameSize], const char* text);
 
+// Whole-program copies. Host automation and MIDI may write a value of any program on the
+// audio thread (global parameters go into all 32) while the user-interface thread copies
+// programs to load, restore or keep them, so values cross one by one as relaxed atomics.
+void copyProgram(ProgramRecord& to, const ProgramRecord& from);
+void copyPrograms(ProgramTable& to, const ProgramTable& from);
+
 // Copies a stored name into a host buffer of kProgramNameSize bytes, terminated even when
 // the record came from a file whose name field has no terminating zero.
 void copyProgramName(char* destination, const char (&field)[kProgramNameSize]);

@@ -43,8 +43,13 @@ if ! cmake --build "$BUILD" -j2 >"$BUILD.build.log" 2>&1; then
   exit 1
 fi
 
-scratch=${KESTRO_FUZZ_KEEP:-$(mktemp -d)}
+# On a memory file system where there is one: the plug-in's settings writes are synced.
+memory=/tmp
+[ -d /dev/shm ] && memory=/dev/shm
+scratch=${KESTRO_FUZZ_KEEP:-$(mktemp -d -p "$memory")}
 [ -n "${KESTRO_FUZZ_KEEP:-}" ] || trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch"
+export KESTRO_FUZZ_SCRATCH="$scratch"
 failed=0
 for target in "${TARGETS[@]}"; do
   binary="$BUILD/fuzz_${target}"

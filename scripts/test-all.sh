@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the release build, then the
-# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer, then both Windows
-# DLLs (scripts/test-windows.sh).
+# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer, the concurrency
+# suite under ThreadSanitizer, both Windows DLLs (scripts/test-windows.sh) and a bounded
+# fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,10 +25,20 @@ for preset in release asan; do
   fi
 done
 
-echo "== Windows DLLs (mingw-w64, tests under wine)"
-bash scripts/test-windows.sh
+# The concurrency suite again under ThreadSanitizer; the preset builds only that suite.
+echo "== tsan: configure, build and test the concurrency suite"
+start=$SECONDS
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+ctest --preset tsan
+echo "== tsan: $((SECONDS - start)) s"
 
-if [ -x scripts/fuzz.sh ]; then
-  echo "== fuzz (bounded)"
-  bash scripts/fuzz.sh
-fi
+echo "== Windows DLLs (mingw-w64, tests under wine)"
+start=$SECONDS
+bash scripts/test-windows.sh
+echo "== windows: $((SECONDS - start)) s"
+
+echo "== fuzz (bounded)"
+start=$SECONDS
+bash scripts/fuzz.sh
+echo "== fuzz: $((SECONDS - start)) s"

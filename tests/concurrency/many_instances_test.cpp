@@ -88,15 +88,17 @@ TEST(ManyInstances, SixteenOnTwoThreadsSoundAsOneAlone)
         EXPECT_TRUE(outputs[static_cast<std::size_t>(i)] == alone) << "instance " << i << " differs";
 }
 
-// Points the per-user settings at a fresh directory under `base` for the scope (left alone
-// when `base` is missing).
+// Points the per-user settings at a fresh directory under `base` for the scope, or under the
+// temporary directory when `base` is missing.
 class ScopedSettingsDirectory {
 public:
     explicit ScopedSettingsDirectory(const char* base)
     {
         if (const char* old = std::getenv("XDG_CONFIG_HOME"))
             previous_ = old;
-        std::string pattern = std::string(base) + "/kestro-settings-XXXXXX";
+        const std::string parent =
+            std::filesystem::is_directory(base) ? std::string(base) : std::filesystem::temp_directory_path().string();
+        std::string pattern = parent + "/kestro-settings-XXXXXX";
         if (::mkdtemp(pattern.data()) != nullptr) {
             made_ = pattern;
             ::setenv("XDG_CONFIG_HOME", made_.c_str(), 1);
@@ -158,6 +160,8 @@ TEST(ManyInstances, SettingsWrittenAtOnceAreNeverTorn)
 {
     constexpr int kWriters = 4;
     const int writes = kSanitized ? 15 : 60;
+    // A store of its own: a memo left by an earlier test would read as a stranger's value.
+    const ScopedSettingsDirectory settings("/dev/shm");
     std::vector<std::unique_ptr<Instance>> instances;
     std::vector<std::vector<std::uint8_t>> images;
     auto known = [&images](const std::vector<std::uint8_t>& value) {
@@ -178,11 +182,15 @@ TEST(ManyInstances, SettingsWrittenAtOnceAreNeverTorn)
     const std::string expectedDirectory =
         static_cast<CPresetSystemEditor*>(instances[0]->effect().getEditor())->rememberedDirectory();
     std::atomic<int> writersLeft{kWriters};
-    std::atomic<long> reads{0}, torn{0};
+    std::atomic<bool> readerRunning{false};
+    std::atomic<long> reads{0}, tornMemo{0}, tornText{0};
+    std::atomic<std::size_t> tornSize{0};
     std::vector<std::thread> threads;
     for (int i = 0; i < kWriters; ++i) {
         threads.emplace_back([&, i] {
             auto* editor = static_cast<CPresetSystemEditor*>(instances[static_cast<std::size_t>(i)]->effect().getEditor());
+            while (!readerRunning.load())
+                std::this_thread::yield();
             for (int w = 0; w < writes; ++w) {
                 EXPECT_TRUE(editor->storeMemoA());
                 EXPECT_TRUE(editor->storeFileLocations());
@@ -191,22 +199,28 @@ TEST(ManyInstances, SettingsWrittenAtOnceAreNeverTorn)
         });
     }
     threads.emplace_back([&] {
-        while (writersLeft.load() > 0) {
+        readerRunning.store(true);
+        do {
             const auto value = platform::readBinarySetting(platform::kMemoAValue, images::kLargestImageSize);
             if (!value)
                 continue; // not written yet
             reads.fetch_add(1);
-            if (known(*value) != 1)
-                torn.fetch_add(1);
+            if (known(*value) != 1) {
+                tornMemo.fetch_add(1);
+                tornSize.store(value->size());
+            }
             const auto directory = platform::readTextSetting(platform::kCurrentDirectoryValue, 256);
-            if (directory && *directory != expectedDirectory)
-                torn.fetch_add(1);
-        }
+            if (directory && *directory != expectedDirectory) {
+                tornText.fetch_add(1);
+                tornSize.store(directory->size());
+            }
+        } while (writersLeft.load() > 0 || reads.load() == 0);
     });
     for (auto& t : threads)
         t.join();
     EXPECT_GT(reads.load(), 0);
-    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(tornMemo.load(), 0) << "a memo read of " << tornSize.load() << " bytes was no writer's image";
+    EXPECT_EQ(tornText.load(), 0) << "a directory read of " << tornSize.load() << " bytes was not the one written";
     // The last writer won whole.
     const auto final = platform::readBinarySetting(platform::kMemoAValue, images::kLargestImageSize);
     ASSERT_TRUE(final.has_value());

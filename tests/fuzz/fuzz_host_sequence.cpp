@@ -6,6 +6,7 @@
 // sent there), the chunk whole and readable back, and output finite and below +24 dBFS for
 // an input that never exceeds 0 dBFS.
 #include "host/vst_abi.h"
+#include "temporary_settings.h"
 
 #include <array>
 #include <cmath>
@@ -15,10 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
-#include <filesystem>
-#include <string>
 #include <limits>
-#include <stdlib.h>
 #include <vector>
 
 #ifndef KESTRO_FUZZ_PLUGIN_PATH
@@ -31,7 +29,7 @@ constexpr VstInt32 kHostParameters = 36;
 constexpr VstInt32 kChunkSize = 42289;
 constexpr int kLargestBlock = 4096;
 // Every input gets at most this much audio, so one run stays short.
-constexpr long kFrameBudget = 24000;
+constexpr long kFrameBudget = 16384;
 // +24 dBFS.
 constexpr double kPeakLimit = 15.848931924611133;
 
@@ -45,29 +43,10 @@ void require(bool condition, const char* what)
 
 using Entry = AEffect* (*)(audioMasterCallback);
 
-// Instances read and write the per-user settings (file locations at every close): never the
-// user's own, and on a memory file system where one exists, as those writes are synced.
-void useTemporarySettings()
-{
-    char base[] = "/dev/shm/kestro-fuzz-XXXXXX";
-    char fallback[] = "/tmp/kestro-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(base);
-    if (made == nullptr)
-        made = ::mkdtemp(fallback);
-    require(made != nullptr && ::setenv("XDG_CONFIG_HOME", made, 1) == 0, "temporary settings directory");
-    static const struct Cleanup {
-        std::string path;
-        ~Cleanup()
-        {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    } cleanup{made};
-}
-
 Entry loadEntry()
 {
-    useTemporarySettings();
+    // Instances read and write the per-user settings (file locations at every close).
+    require(kestro::fuzz::useTemporarySettings(), "temporary settings directory");
     void* library = ::dlopen(KESTRO_FUZZ_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
         std::fprintf(stderr, "cannot load %s: %s\n", KESTRO_FUZZ_PLUGIN_PATH, ::dlerror());

@@ -3,31 +3,18 @@
 // reads the start-up restore and the memo recall use. Slow (two files per input); the value
 // parser alone is fuzz_settings_value.
 #include "fuzz_table.h"
+#include "temporary_settings.h"
 
 #include "platform/settings_store.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 
 using namespace kestro;
 
-namespace {
-
-bool pointStoreAtTemporaryDirectory()
-{
-    char base[] = "/tmp/kestro-fuzz-settings-XXXXXX";
-    if (::mkdtemp(base) == nullptr)
-        return false;
-    return ::setenv("XDG_CONFIG_HOME", base, 1) == 0;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool ready = pointStoreAtTemporaryDirectory();
+    static const bool ready = fuzz::useTemporarySettings();
     static const ProgramTable initial = fuzz::knownTable();
     static const ProgramRecord templ = fuzz::templateProgram();
     if (!ready)

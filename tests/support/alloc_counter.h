@@ -1,7 +1,8 @@
 #pragma once
 // Counts heap allocations made by the calling thread between start and stop, including
 // those made inside the dlopen'ed plug-in (its own static C++ runtime still ends in malloc).
-// Not available under AddressSanitizer, which owns malloc itself: tests skip then.
+// Not available under the Address and Thread sanitizers, which own malloc themselves: tests
+// skip then.
 
 namespace kestro::test {
 
