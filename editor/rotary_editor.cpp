@@ -97,8 +97,11 @@ void RotaryEditor::bind(int index, CControl* control)
 
 bool RotaryEditor::open(void* parentWindow)
 {
-    if (background == nullptr || !background->isLoaded() || parentWindow == nullptr || frame != nullptr)
+    if (background == nullptr || !background->isLoaded() || parentWindow == nullptr)
         return false;
+    // Opened again without a close (a host moving the window): the old one goes first.
+    if (frame != nullptr)
+        close();
     AEffGUIEditor::open(parentWindow);
 
     ERect* area = nullptr;
