@@ -5,8 +5,8 @@
 #   bash docs/build-manual.sh
 #
 # When tav-view has been built (build/release/tools/tav-view/tav-view) or is installed, the
-# window picture images/editor.png is first rendered anew with `tav-view --png`. Until then
-# images/editor.png is the bare panel artwork (resource 4000), a stand-in for the screenshot.
+# window picture images/editor.png is first rendered anew with `tav-view --png`; otherwise
+# the committed picture is used as it is.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -21,7 +21,10 @@ for candidate in ../build/release/tools/tav-view/tav-view "$(command -v tav-view
 done
 if [ -n "$view" ]; then
   echo "Rendering the window with $view"
-  "$view" --png images/editor.png
+  # As a new user sees it: an empty settings store, so no stored default bank shows.
+  settings="$(mktemp -d)"
+  XDG_CONFIG_HOME="$settings" XDG_CONFIG_DIRS="$settings" "$view" --png images/editor.png
+  rm -rf "$settings"
 else
   echo "tav-view not found: keeping images/editor.png as it is"
 fi

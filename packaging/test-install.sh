@@ -52,10 +52,14 @@ installed=yes
 "$build/packaging/kestro_installed_package_check"
 /usr/bin/tav-render --list >"$work/list.txt" || fail "the installed tav-render cannot list the installed plug-in"
 grep -q "Single Mic" "$work/list.txt" || fail "tav-render --list shows no factory programs"
+if [ -x /usr/bin/tav-view ]; then
+  /usr/bin/tav-view --png "$work/window.png" || fail "the installed tav-view cannot render the window"
+  [ "$(head -c 4 "$work/window.png" | tail -c 3)" = "PNG" ] || fail "tav-view wrote no PNG"
+fi
 
 dpkg --purge "$package_name" >/dev/null
 installed=""
-for path in "/usr/lib/lxvst/TAV Kestro.so" /usr/bin/tav-render /usr/share/doc/tav-kestro \
+for path in "/usr/lib/lxvst/TAV Kestro.so" /usr/bin/tav-render /usr/bin/tav-view /usr/share/doc/tav-kestro \
             /etc/xdg/TAV-quillmoor/TAVKST1/ManualPath; do
   [ ! -e "$path" ] || fail "$path is left after removing the package"
 done

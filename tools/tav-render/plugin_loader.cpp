@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dlfcn.h>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace kestro::render {
@@ -163,6 +164,22 @@ void LoadedPlugin::suspend()
     dispatch(effStopProcess);
     dispatch(effMainsChanged, 0, 0);
     resumed_ = false;
+}
+
+} // namespace kestro::render
+
+namespace kestro::render {
+
+std::string defaultPluginPath(const std::string& builtPath)
+{
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        const std::filesystem::path installed = self.parent_path().parent_path() / "lib/lxvst/TAV Kestro.so";
+        if (std::filesystem::is_regular_file(installed, ec))
+            return installed.string();
+    }
+    return builtPath;
 }
 
 } // namespace kestro::render

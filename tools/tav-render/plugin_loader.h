@@ -50,4 +50,9 @@ private:
     bool resumed_ = false;
 };
 
+// The plug-in a tool renders with by default: when the tool is installed (in bin/ beside
+// lib/lxvst/, as the Debian package puts it) the plug-in installed with it, else `builtPath`,
+// the plug-in built with it.
+std::string defaultPluginPath(const std::string& builtPath);
+
 } // namespace kestro::render

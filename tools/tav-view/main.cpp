@@ -1,5 +1,6 @@
 // tav-view: the TAV Kestro editor in a window of its own, or rendered to a PNG. See --help.
 
+#include "tools/tav-render/plugin_loader.h"
 #include "tools/tav-view/view_options.h"
 #include "tools/tav-view/view_session.h"
 
@@ -23,7 +24,9 @@ int main(int argc, char** argv)
         std::fputs(viewUsageText().c_str(), stdout);
         return kExitOk;
     }
+    // Installed, the plug-in installed beside it; in the build tree, the one built with it.
+    const std::string plugin = kestro::render::defaultPluginPath(KESTRO_DEFAULT_PLUGIN_PATH);
     if (!parsed.options.pngPath.empty())
-        return renderPng(parsed.options, KESTRO_DEFAULT_PLUGIN_PATH);
-    return runWindow(parsed.options, KESTRO_DEFAULT_PLUGIN_PATH);
+        return renderPng(parsed.options, plugin);
+    return runWindow(parsed.options, plugin);
 }
