@@ -1,6 +1,7 @@
 #include "editor/cpreset_system_editor.h"
 
 #include "platform/atomic_file.h"
+#include "platform/file_paths.h"
 #include "platform/message_box.h"
 #include "platform/open_document.h"
 #include "platform/settings_store.h"
@@ -14,13 +15,8 @@ namespace kestro {
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kPathSeparators = "\\/";
-constexpr char kPathSeparator = '\\';
-#else
-constexpr const char* kPathSeparators = "/";
-constexpr char kPathSeparator = '/';
-#endif
+using platform::kPathSeparator;
+using platform::kPathSeparators;
 
 constexpr const char* kPresetFilter = "TAV Preset";
 constexpr const char* kPresetExtension = "tvp";
@@ -54,8 +50,6 @@ CPresetSystemEditor::~CPresetSystemEditor()
 {
     storeFileLocations();
 }
-
-void CPresetSystemEditor::showProgramNameOnly(const char*) {}
 
 void CPresetSystemEditor::showProgramName(const char* text)
 {
@@ -264,30 +258,28 @@ bool CPresetSystemEditor::savePresetToPath(const std::string& path)
 
 bool CPresetSystemEditor::loadBankFile(bool reversed)
 {
-    const auto path = chooseFile({reversed ? "Load bank (endian-reversed)" : "Load bank", kBankFilter,
-                                  kBankExtension, directory.data(), bankFile.data(), false});
-    return path && loadBankFromPath(*path, reversed);
+    return chooseFile({reversed ? "Load bank (endian-reversed)" : "Load bank", kBankFilter, kBankExtension,
+                       directory.data(), bankFile.data(), false},
+                      [this, reversed](const std::string& path) { loadBankFromPath(path, reversed); });
 }
 
 bool CPresetSystemEditor::saveBankFile()
 {
-    const auto path =
-        chooseFile({"Save bank", kBankFilter, kBankExtension, directory.data(), bankFile.data(), true});
-    return path && saveBankToPath(*path);
+    return chooseFile({"Save bank", kBankFilter, kBankExtension, directory.data(), bankFile.data(), true},
+                      [this](const std::string& path) { saveBankToPath(path); });
 }
 
 bool CPresetSystemEditor::loadPresetFile(bool reversed)
 {
-    const auto path = chooseFile({reversed ? "Load preset (endian-reversed)" : "Load preset", kPresetFilter,
-                                  kPresetExtension, directory.data(), presetFile.data(), false});
-    return path && loadPresetFromPath(*path, reversed);
+    return chooseFile({reversed ? "Load preset (endian-reversed)" : "Load preset", kPresetFilter, kPresetExtension,
+                       directory.data(), presetFile.data(), false},
+                      [this, reversed](const std::string& path) { loadPresetFromPath(path, reversed); });
 }
 
 bool CPresetSystemEditor::savePresetFile()
 {
-    const auto path =
-        chooseFile({"Save preset", kPresetFilter, kPresetExtension, directory.data(), presetFile.data(), true});
-    return path && savePresetToPath(*path);
+    return chooseFile({"Save preset", kPresetFilter, kPresetExtension, directory.data(), presetFile.data(), true},
+                      [this](const std::string& path) { savePresetToPath(path); });
 }
 
 // ---- stored defaults and memos ----

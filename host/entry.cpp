@@ -4,11 +4,9 @@
 
 #include "host/audio_effect.h"
 
-#if defined(_WIN32)
-#define KESTRO_EXPORT extern "C" __declspec(dllexport)
-#else
+// Visibility exports it from the ELF library; the Windows DLL's export table is the linker's
+// .def file, which ignores this attribute.
 #define KESTRO_EXPORT extern "C" __attribute__((visibility("default")))
-#endif
 
 KESTRO_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 

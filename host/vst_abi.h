@@ -10,10 +10,10 @@
 #include <cstddef>
 #include <cstdint>
 
-// 32-bit Windows hosts call through __cdecl explicitly; everywhere else the platform's
-// default C convention already is the published one.
-#if defined(_WIN32) && !defined(_WIN64)
-#define VSTCALLBACK __cdecl
+// The published convention is cdecl on 32-bit x86, said explicitly so no compiler option can
+// change it; elsewhere the platform's one C convention is the published one.
+#if defined(__i386__)
+#define VSTCALLBACK __attribute__((cdecl))
 #else
 #define VSTCALLBACK
 #endif

@@ -9,6 +9,12 @@ packages=(
   libsndfile1-dev libx11-dev libxtst-dev xvfb
   libcairo2-dev libfreetype-dev libpng-dev fonts-liberation
   clang libclang-rt-14-dev
+  # The Windows DLLs: mingw-w64 (posix threads), GoogleTest's sources for the cross build,
+  # and 64-bit wine with a virtual X display for the tests (no i386 architecture needed).
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine wine64 xvfb xauth
+  # Packages and installers: dpkg-shlibdeps and lintian for the Debian package, makensis for
+  # the Windows installer.
+  dpkg-dev file lintian nsis
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the release build, then the
-# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# whole suite again under AddressSanitizer + UndefinedBehaviorSanitizer, then both Windows
+# DLLs (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +13,19 @@ for preset in release asan; do
   cmake --build --preset "$preset"
   echo "== ${preset}: test"
   ctest --preset "$preset"
+  if [ "$preset" = release ]; then
+    # The per-user install and the Debian package, from this build (dpkg needs root).
+    if [ "$(id -u)" -eq 0 ]; then
+      echo "== release: install and package"
+      bash packaging/test-install.sh build/release
+    else
+      echo "== release: install and package skipped (dpkg -i needs root)"
+    fi
+  fi
 done
+
+echo "== Windows DLLs (mingw-w64, tests under wine)"
+bash scripts/test-windows.sh
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzz (bounded)"

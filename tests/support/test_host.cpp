@@ -1,27 +1,24 @@
 #include "test_host.h"
 
+#include "plugin_library.h"
+
 #include <algorithm>
 #include <cmath>
-#include <dlfcn.h>
 #include <limits>
 #include <map>
-
-#ifndef KESTRO_PLUGIN_PATH
-#error "KESTRO_PLUGIN_PATH must name the built plug-in"
-#endif
 
 namespace kestro::test {
 
 namespace {
 
-std::mutex gLoadMutex;
-void* gLibrary = nullptr;
-std::string gLoadError;
-
 // The plug-in calls the host before the entry has returned its descriptor (the version
 // query has no effect pointer at all), so the instance being created is found through
 // this thread's pointer until the descriptor is registered.
 thread_local TestHost* tCreating = nullptr;
+
+std::mutex gLoadMutex;
+void* gLibrary = nullptr;
+std::string gLoadError;
 
 std::mutex gRegistryMutex;
 std::map<const AEffect*, TestHost*>& registry()
@@ -47,14 +44,11 @@ PluginEntry pluginEntry(const char* symbol)
 {
     std::lock_guard<std::mutex> lock(gLoadMutex);
     if (gLibrary == nullptr) {
-        gLibrary = ::dlopen(KESTRO_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (gLibrary == nullptr) {
-            const char* message = ::dlerror();
-            gLoadError = message != nullptr ? message : "dlopen failed";
+        gLibrary = openPluginLibrary(gLoadError);
+        if (gLibrary == nullptr)
             return nullptr;
-        }
     }
-    void* address = ::dlsym(gLibrary, symbol);
+    void* address = findPluginSymbol(gLibrary, symbol);
     if (address == nullptr) {
         gLoadError = std::string("no exported symbol ") + symbol;
         return nullptr;

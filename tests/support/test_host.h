@@ -1,8 +1,9 @@
 #pragma once
-// A small VST 2.4 host for tests: loads the built plug-in with dlopen, creates an instance
-// through the exported entry exactly as a host does, and talks to it only through the
-// descriptor. It records what the plug-in tells the host (automation, edit gestures,
-// display refreshes) and answers the host queries a test wants to steer.
+// A small VST 2.4 host for tests: loads the built plug-in as the platform's hosts do
+// (dlopen, or LoadLibraryW on Windows), creates an instance through the exported entry
+// exactly as a host does, and talks to it only through the descriptor. It records what the
+// plug-in tells the host (automation, edit gestures, display refreshes) and answers the host
+// queries a test wants to steer.
 
 #include "host/vst_abi.h"
 

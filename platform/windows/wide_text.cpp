@@ -1,0 +1,34 @@
+#include "platform/windows/wide_text.h"
+
+#include <climits>
+#include <windows.h>
+
+namespace kestro::platform::windows {
+
+std::wstring widen(std::string_view utf8)
+{
+    if (utf8.empty() || utf8.size() > static_cast<std::size_t>(INT_MAX))
+        return {};
+    const int size = static_cast<int>(utf8.size());
+    const int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    if (units <= 0)
+        return {};
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), units);
+    return wide;
+}
+
+std::string narrow(std::wstring_view utf16)
+{
+    if (utf16.empty() || utf16.size() > static_cast<std::size_t>(INT_MAX))
+        return {};
+    const int size = static_cast<int>(utf16.size());
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, text.data(), bytes, nullptr, nullptr);
+    return text;
+}
+
+} // namespace kestro::platform::windows

@@ -1,0 +1,74 @@
+#pragma once
+// What the Windows tests need around the code under test: the settings store as the
+// registry shows it, temporary folders with non-ASCII names, and a watcher that reads and
+// answers the message boxes the plug-in shows.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace kestro::test {
+
+// The product's key below HKEY_CURRENT_USER.
+inline constexpr const wchar_t* kStoreKey = L"SOFTWARE\\TAV-quillmoor\\TAVKST1";
+
+// Deletes the whole key: as for a user who never ran the plug-in.
+void clearSettingsStore();
+
+struct RegistryValue {
+    DWORD type = REG_NONE;
+    std::vector<std::uint8_t> bytes;
+};
+// A value of the product's key as the registry itself holds it.
+std::optional<RegistryValue> readStoreValue(const wchar_t* name);
+void writeStoreValue(const wchar_t* name, DWORD type, const void* data, std::size_t size);
+
+std::vector<std::uint8_t> wideBytes(const std::wstring& text, bool withTerminator);
+
+// A fresh folder under the temporary directory, named with characters from several scripts,
+// removed with everything in it at the end.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::wstring& path() const { return path_; } // no trailing backslash
+    std::string utf8() const;                         // the same path in UTF-8
+    std::vector<std::wstring> entries() const;        // file names inside, sorted
+
+private:
+    std::wstring path_;
+};
+
+// Watches one thread for message boxes; each box found is read and answered with OK.
+class MessageBoxWatcher {
+public:
+    struct Box {
+        std::wstring caption;
+        std::wstring text;
+    };
+    explicit MessageBoxWatcher(DWORD thread = ::GetCurrentThreadId());
+    ~MessageBoxWatcher();
+    MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+    MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+
+    // Stops watching and gives every box seen, in order.
+    std::vector<Box> stop();
+
+private:
+    void watch();
+
+    DWORD thread_;
+    HANDLE stopEvent_;
+    std::vector<Box> boxes_;
+    std::thread watcher_;
+};
+
+} // namespace kestro::test
