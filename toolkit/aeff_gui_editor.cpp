@@ -78,24 +78,18 @@ void AEffGUIEditor::draw(ERect*)
 }
 
 // Only announced parameters reach the host: a pseudo-tag has no meaning there.
-void AEffGUIEditor::beginEdit(VstInt32 index)
+void AEffGUIEditor::tellHost(VstInt32 opcode, VstInt32 index)
 {
     if (effect == nullptr || effect->getAudioMaster() == nullptr)
         return;
     AEffect* descriptor = effect->getAeffect();
     if (index < 0 || index >= descriptor->numParams)
         return;
-    effect->getAudioMaster()(descriptor, audioMasterBeginEdit, index, 0, nullptr, 0.0f);
+    effect->getAudioMaster()(descriptor, opcode, index, 0, nullptr, 0.0f);
 }
 
-void AEffGUIEditor::endEdit(VstInt32 index)
-{
-    if (effect == nullptr || effect->getAudioMaster() == nullptr)
-        return;
-    AEffect* descriptor = effect->getAeffect();
-    if (index < 0 || index >= descriptor->numParams)
-        return;
-    effect->getAudioMaster()(descriptor, audioMasterEndEdit, index, 0, nullptr, 0.0f);
-}
+void AEffGUIEditor::beginEdit(VstInt32 index) { tellHost(audioMasterBeginEdit, index); }
+
+void AEffGUIEditor::endEdit(VstInt32 index) { tellHost(audioMasterEndEdit, index); }
 
 } // namespace kestro

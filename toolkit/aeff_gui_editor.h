@@ -50,6 +50,8 @@ protected:
     CFrame* frame = nullptr;
 
 private:
+    void tellHost(VstInt32 opcode, VstInt32 index);
+
     static int knobMode;
     bool inIdle = false;
 };

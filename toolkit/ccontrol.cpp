@@ -73,6 +73,17 @@ void CControl::endEdit()
         listener->controlEndEdit(this);
 }
 
+void CControl::stepTo(float value)
+{
+    setValue(value);
+    if (isDirty()) {
+        invalid();
+        beginEdit();
+        valueChanged();
+        endEdit();
+    }
+}
+
 void CControl::setDirty(bool state)
 {
     if (!state)

@@ -70,6 +70,9 @@ public:
     void setDirty(bool state = true) override;
 
 protected:
+    // A one-step gesture (wheel notch, key): the new value, and when it changed a redraw
+    // and a notification inside an edit bracket.
+    void stepTo(float value);
     // Draws the background bitmap part under the control (at the back offset), if any.
     void drawBackground(CDrawContext& context);
     // Clamp into minimum .. maximum; NaN becomes the minimum.

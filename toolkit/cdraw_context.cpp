@@ -65,6 +65,23 @@ inline void coloredPixel(const CColor& color, unsigned cover, std::uint8_t out[4
 
 inline int roundToInt(CCoord value) { return static_cast<int>(std::floor(value + 0.5)); }
 
+// Destination pixels a source surface reaches: inside `dest`, the clip and the source,
+// with (dx, dy) from a destination pixel to its source pixel.
+struct SourceArea {
+    PixelRect area;
+    int dx;
+    int dy;
+};
+SourceArea sourceArea(const PixelSurface& source, const CRect& dest, const CRect& clip, const CPoint& sourceOffset)
+{
+    const PixelRect destPixels = toPixels(dest);
+    const int dx = roundToInt(sourceOffset.x) - destPixels.x0;
+    const int dy = roundToInt(sourceOffset.y) - destPixels.y0;
+    PixelRect area = intersect(destPixels, toPixels(clip));
+    area = intersect(area, PixelRect{-dx, -dy, source.width - dx, source.height - dy});
+    return {area, dx, dy};
+}
+
 } // namespace
 
 CDrawContext::CDrawContext(const PixelSurface& surfaceTarget) : target(surfaceTarget) { resetClipRect(); }
@@ -112,12 +129,7 @@ void CDrawContext::blendPixels(const PixelSurface& source, const CRect& dest, co
     const unsigned a8 = toAlpha8(alpha);
     if (a8 == 0 || source.data == nullptr)
         return;
-    const PixelRect destPixels = toPixels(dest);
-    PixelRect area = intersect(destPixels, toPixels(clipRect));
-    // Source pixel of destination (x, y): offset + (x, y) - destination origin.
-    const int dx = roundToInt(sourceOffset.x) - destPixels.x0;
-    const int dy = roundToInt(sourceOffset.y) - destPixels.y0;
-    area = intersect(area, PixelRect{-dx, -dy, source.width - dx, source.height - dy});
+    const auto [area, dx, dy] = sourceArea(source, dest, clipRect, sourceOffset);
     if (area.isEmpty())
         return;
     for (int y = area.y0; y < area.y1; ++y) {
@@ -151,11 +163,7 @@ void CDrawContext::copyPixels(const PixelSurface& source, const CRect& dest, con
 {
     if (source.data == nullptr)
         return;
-    const PixelRect destPixels = toPixels(dest);
-    PixelRect area = intersect(destPixels, toPixels(clipRect));
-    const int dx = roundToInt(sourceOffset.x) - destPixels.x0;
-    const int dy = roundToInt(sourceOffset.y) - destPixels.y0;
-    area = intersect(area, PixelRect{-dx, -dy, source.width - dx, source.height - dy});
+    const auto [area, dx, dy] = sourceArea(source, dest, clipRect, sourceOffset);
     if (area.isEmpty())
         return;
     for (int y = area.y0; y < area.y1; ++y)

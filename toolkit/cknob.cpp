@@ -109,13 +109,7 @@ MouseResult CKnob::onMouseUp(CPoint&, const CButtonState&)
 bool CKnob::onWheel(const CPoint&, float distance, const CButtonState& buttons)
 {
     const float step = wheelInc * (buttons.hasShift() ? 1.0f / fineFactor : 1.0f);
-    setValue(getValue() + distance * step);
-    if (isDirty()) {
-        invalid();
-        beginEdit();
-        valueChanged();
-        endEdit();
-    }
+    stepTo(getValue() + distance * step);
     return true;
 }
 
@@ -129,13 +123,7 @@ bool CKnob::onKeyDown(const CKeyCode& key)
     else
         return false;
     const float step = wheelInc * ((key.modifiers & kKeyShift) != 0 ? 1.0f / fineFactor : 1.0f);
-    setValue(getValue() + direction * step);
-    if (isDirty()) {
-        invalid();
-        beginEdit();
-        valueChanged();
-        endEdit();
-    }
+    stepTo(getValue() + direction * step);
     return true;
 }
 

@@ -50,6 +50,16 @@ public:
     virtual void* nativeHandle() const = 0;
 };
 
+// An area limited to [0, width) x [0, height).
+inline PixelRect clampArea(PixelRect r, int width, int height)
+{
+    r.x0 = r.x0 < 0 ? 0 : r.x0;
+    r.y0 = r.y0 < 0 ? 0 : r.y0;
+    r.x1 = r.x1 > width ? width : r.x1;
+    r.y1 = r.y1 > height ? height : r.y1;
+    return r;
+}
+
 struct PlatformWindowRequest {
     void* parent = nullptr; // the host's window: an X11 Window id or an HWND
     int width = 0;

@@ -24,11 +24,8 @@ void HeadlessWindow::present(const PixelSurface& backBuffer, const PixelRect* ar
     ++presents;
     lastAreas.assign(areas, areas + count);
     for (int i = 0; i < count; ++i) {
-        PixelRect r = areas[i];
-        r.x0 = std::max(r.x0, 0);
-        r.y0 = std::max(r.y0, 0);
-        r.x1 = std::min({r.x1, screenWidth, backBuffer.width});
-        r.y1 = std::min({r.y1, screenHeight, backBuffer.height});
+        const PixelRect r = clampArea(areas[i], std::min(screenWidth, backBuffer.width),
+                                      std::min(screenHeight, backBuffer.height));
         for (int y = r.y0; y < r.y1; ++y)
             std::memcpy(screenPixels.data() + (static_cast<std::size_t>(y) * screenWidth + r.x0) * 4,
                         backBuffer.data + static_cast<std::ptrdiff_t>(y) * backBuffer.stride + 4 * r.x0,

@@ -175,11 +175,8 @@ public:
         if (image == nullptr)
             return;
         for (int i = 0; i < count; ++i) {
-            PixelRect r = areas[i];
-            r.x0 = std::max(r.x0, 0);
-            r.y0 = std::max(r.y0, 0);
-            r.x1 = std::min({r.x1, width, backBuffer.width});
-            r.y1 = std::min({r.y1, height, backBuffer.height});
+            const PixelRect r = clampArea(areas[i], std::min(width, backBuffer.width),
+                                          std::min(height, backBuffer.height));
             if (r.isEmpty())
                 continue;
             convert(backBuffer, r);

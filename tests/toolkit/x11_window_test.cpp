@@ -60,7 +60,7 @@ private:
         }
         ::fcntl(ends[0], F_SETFD, FD_CLOEXEC);
         const std::string fd = std::to_string(ends[1]);
-        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset",
                               nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
