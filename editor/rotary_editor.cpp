@@ -97,8 +97,11 @@ void RotaryEditor::bind(int index, CControl* control)
 
 bool RotaryEditor::open(void* parentWindow)
 {
-    if (background == nullptr || !background->isLoaded() || parentWindow == nullptr || frame != nullptr)
+    if (background == nullptr || !background->isLoaded() || parentWindow == nullptr)
         return false;
+    // Opened again without a close (a host moving the window): the old one goes first.
+    if (frame != nullptr)
+        close();
     AEffGUIEditor::open(parentWindow);
 
     ERect* area = nullptr;
@@ -156,11 +159,7 @@ void RotaryEditor::createKnob(std::size_t place, CBitmap* knobBitmap)
 
 void RotaryEditor::createButtonsAndLever()
 {
-    {
-        BitmapUse bitmap(kBitmapStopButton);
-        stopButton = add(new (std::nothrow) TAVOnOffButton(kStopButton, this, kStop, bitmap.get()));
-        bind(kStop, stopButton);
-    }
+    stopButton = addSwitch(kStopButton, kStop, kBitmapStopButton);
     {
         BitmapUse bitmap(kBitmapSpeedButton);
         speedButton = add(new (std::nothrow)
@@ -205,32 +204,28 @@ void RotaryEditor::createBottomRow()
         midiRocker = add(new (std::nothrow)
                              CPSRockerSwitch(kMidiRocker, this, kTagMidiRocker, kRowFrameHeight, bitmap.get()));
     }
-    {
-        BitmapUse bitmap(kBitmapMidiChannel);
-        midiDisplay = add(new (std::nothrow) CMovieBitmap(kMidiDisplay, this, kMidiChannel, kMidiDisplayFrames,
-                                                          kRowFrameHeight, bitmap.get()));
-        bind(kMidiChannel, midiDisplay);
-    }
-    {
-        BitmapUse bitmap(kBitmapBypass);
-        bypassSwitch = add(new (std::nothrow) TAVOnOffButton(kBypassSwitch, this, kBypass, bitmap.get()));
-        bind(kBypass, bypassSwitch);
-    }
-    {
-        BitmapUse bitmap(kBitmapCpuMode);
-        cpuModeSwitch = add(new (std::nothrow) TAVOnOffButton(kCpuModeSwitch, this, kCpuMode, bitmap.get()));
-        bind(kCpuMode, cpuModeSwitch);
-    }
-    {
-        BitmapUse bitmap(kBitmapModulationLamp);
-        modulationLamp = add(new (std::nothrow) CMovieBitmap(kModulationLamp, this, kTagModulationLamp, kLampFrames,
-                                                             kRowFrameHeight, bitmap.get()));
-    }
-    {
-        BitmapUse bitmap(kBitmapSustainLamp);
-        sustainLamp = add(new (std::nothrow)
-                              CMovieBitmap(kSustainLamp, this, kTagSustainLamp, kLampFrames, kRowFrameHeight, bitmap.get()));
-    }
+    midiDisplay = addFrameDisplay(kMidiDisplay, kMidiChannel, kBitmapMidiChannel, kMidiDisplayFrames);
+    bypassSwitch = addSwitch(kBypassSwitch, kBypass, kBitmapBypass);
+    cpuModeSwitch = addSwitch(kCpuModeSwitch, kCpuMode, kBitmapCpuMode);
+    modulationLamp = addFrameDisplay(kModulationLamp, kTagModulationLamp, kBitmapModulationLamp, kLampFrames);
+    sustainLamp = addFrameDisplay(kSustainLamp, kTagSustainLamp, kBitmapSustainLamp, kLampFrames);
+}
+
+TAVOnOffButton* RotaryEditor::addSwitch(const CRect& area, int tag, int bitmapId)
+{
+    BitmapUse bitmap(bitmapId);
+    auto* control = add(new (std::nothrow) TAVOnOffButton(area, this, tag, bitmap.get()));
+    bind(tag, control);
+    return control;
+}
+
+CMovieBitmap* RotaryEditor::addFrameDisplay(const CRect& area, int tag, int bitmapId, int frames)
+{
+    BitmapUse bitmap(bitmapId);
+    auto* control =
+        add(new (std::nothrow) CMovieBitmap(area, this, tag, frames, kRowFrameHeight, bitmap.get()));
+    bind(tag, control);
+    return control;
 }
 
 void RotaryEditor::clearControls()

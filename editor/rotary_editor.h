@@ -9,6 +9,7 @@
 
 #include "editor/cpreset_system_editor.h"
 #include "params/parameter_table.h"
+#include "toolkit/geometry.h"
 #include "toolkit/ccontrol.h"
 
 #include <array>
@@ -58,6 +59,9 @@ private:
     void createButtonsAndLever();
     void createBottomRow();
     void clearControls();
+    // An on/off switch or a frame display on its own bitmap, bound to its tag.
+    TAVOnOffButton* addSwitch(const CRect& area, int tag, int bitmapId);
+    CMovieBitmap* addFrameDisplay(const CRect& area, int tag, int bitmapId, int frames);
     // Adds to the frame; the control is null when it could not be made.
     template <typename Control>
     Control* add(Control* control);

@@ -2,6 +2,12 @@
 // Every bitmap the editor loads, by the numeric id its PNG carries (resources/<id>.png),
 // with the size and frame layout the controls draw from. Filmstrips hold their frames
 // stacked vertically, frame 0 at the top, each frame width x (height / frames).
+//
+// The artwork needs no background repaint under a control: bitmaps drawn at one place
+// carry the background under them and are opaque; the knob and the rocker, drawn at
+// several places, are opaque where they draw and fully transparent elsewhere (no
+// half-transparent pixels, so drawing one over itself changes nothing). Only the rotor
+// markers are soft-edged; they are drawn over a freshly painted strip.
 
 #include <array>
 #include <cstddef>
@@ -9,22 +15,22 @@
 namespace kestro {
 
 // Main window.
-inline constexpr int kBitmapBackground = 4000;     // whole window; also under every value display
-inline constexpr int kBitmapKnob = 2002;           // 101 frames, pointer from -150 to +150 degrees
-inline constexpr int kBitmapStopButton = 2003;     // off (running) above on (stopped)
-inline constexpr int kBitmapSpeedButton = 2004;    // released above pressed
-inline constexpr int kBitmapSpeedLever = 2005;     // 65 frames, top "Tremolo" to bottom "Chorale"
-inline constexpr int kBitmapHornStrip = 2008;      // horn rotor strip background
-inline constexpr int kBitmapHornMarker = 2009;     // horn rotor strip marker
-inline constexpr int kBitmapDrumStrip = 2013;      // drum rotor strip background
-inline constexpr int kBitmapDrumMarker = 2010;     // drum rotor strip marker
-inline constexpr int kBitmapAbout = 3999;          // about screen picture
-inline constexpr int kBitmapRocker = 19997;        // idle, left hover, right hover, left pressed, right pressed
-inline constexpr int kBitmapMidiChannel = 4005;    // OFF, 1 .. 16, OMNI
-inline constexpr int kBitmapBypass = 4001;         // off above on
-inline constexpr int kBitmapCpuMode = 4002;        // low-CPU above brilliant
-inline constexpr int kBitmapModulationLamp = 4003; // dark above lit
-inline constexpr int kBitmapSustainLamp = 4004;    // dark above lit
+inline constexpr int kBitmapBackground = 4000;      // whole window; also under every value display
+inline constexpr int kBitmapKnob = 2002;            // 101 frames, pointer from -150 to +150 degrees
+inline constexpr int kBitmapStopButton = 2003;      // off (running) above on (stopped)
+inline constexpr int kBitmapSpeedButton = 2004;     // released above pressed
+inline constexpr int kBitmapSpeedLever = 2005;      // 65 frames, top "Tremolo" to bottom "Chorale"
+inline constexpr int kBitmapHornStrip = 2008;       // horn rotor strip background
+inline constexpr int kBitmapHornMarker = 2009;      // horn rotor strip marker
+inline constexpr int kBitmapDrumStrip = 2013;       // drum rotor strip background
+inline constexpr int kBitmapDrumMarker = 2010;      // drum rotor strip marker
+inline constexpr int kBitmapAbout = 3999;           // about screen picture
+inline constexpr int kBitmapRocker = 19997;         // idle, left hover, right hover, left pressed, right pressed
+inline constexpr int kBitmapMidiChannel = 4005;     // OFF, 1 .. 16, OMNI
+inline constexpr int kBitmapBypass = 4001;          // off above on
+inline constexpr int kBitmapCpuMode = 4002;         // low-CPU above brilliant
+inline constexpr int kBitmapModulationLamp = 4003;  // dark above lit
+inline constexpr int kBitmapSustainLamp = 4004;     // dark above lit
 
 // Preset panel: three frames each (idle, under the mouse, pressed).
 inline constexpr int kBitmapSaveBank = 19994;
@@ -49,33 +55,15 @@ struct BitmapLayout {
 };
 
 inline constexpr std::array<BitmapLayout, 27> kBitmapLayouts{{
-    {kBitmapBackground, 401, 570, 1},
-    {kBitmapKnob, 44, 4444, 101},
-    {kBitmapStopButton, 26, 72, 2},
-    {kBitmapSpeedButton, 27, 72, 2},
-    {kBitmapSpeedLever, 55, 12090, 65},
-    {kBitmapHornStrip, 298, 12, 1},
-    {kBitmapHornMarker, 120, 14, 1},
-    {kBitmapDrumStrip, 298, 12, 1},
-    {kBitmapDrumMarker, 120, 14, 1},
-    {kBitmapAbout, 400, 533, 1},
-    {kBitmapRocker, 31, 70, 5},
-    {kBitmapMidiChannel, 30, 252, 18},
-    {kBitmapBypass, 58, 28, 2},
-    {kBitmapCpuMode, 140, 28, 2},
-    {kBitmapModulationLamp, 56, 28, 2},
-    {kBitmapSustainLamp, 62, 28, 2},
-    {kBitmapSaveBank, 12, 42, 3},
-    {kBitmapBankLabel, 37, 30, 3},
-    {kBitmapLoadBank, 12, 42, 3},
-    {kBitmapSavePreset, 12, 42, 3},
-    {kBitmapPresetLabel, 47, 30, 3},
-    {kBitmapLoadPreset, 12, 42, 3},
-    {kBitmapStoreMemoA, 12, 42, 3},
-    {kBitmapRecallMemoA, 12, 42, 3},
-    {kBitmapStoreMemoB, 12, 42, 3},
-    {kBitmapRecallMemoB, 12, 42, 3},
-    {kBitmapManual, 16, 42, 3},
+    {kBitmapBackground, 401, 570, 1}, {kBitmapKnob, 44, 4444, 101},       {kBitmapStopButton, 26, 72, 2},
+    {kBitmapSpeedButton, 27, 72, 2},  {kBitmapSpeedLever, 55, 12090, 65}, {kBitmapHornStrip, 298, 12, 1},
+    {kBitmapHornMarker, 120, 14, 1},  {kBitmapDrumStrip, 298, 12, 1},     {kBitmapDrumMarker, 120, 14, 1},
+    {kBitmapAbout, 400, 533, 1},      {kBitmapRocker, 31, 70, 5},         {kBitmapMidiChannel, 30, 252, 18},
+    {kBitmapBypass, 58, 28, 2},       {kBitmapCpuMode, 140, 28, 2},       {kBitmapModulationLamp, 56, 28, 2},
+    {kBitmapSustainLamp, 62, 28, 2},  {kBitmapSaveBank, 12, 42, 3},       {kBitmapBankLabel, 37, 30, 3},
+    {kBitmapLoadBank, 12, 42, 3},     {kBitmapSavePreset, 12, 42, 3},     {kBitmapPresetLabel, 47, 30, 3},
+    {kBitmapLoadPreset, 12, 42, 3},   {kBitmapStoreMemoA, 12, 42, 3},     {kBitmapRecallMemoA, 12, 42, 3},
+    {kBitmapStoreMemoB, 12, 42, 3},   {kBitmapRecallMemoB, 12, 42, 3},    {kBitmapManual, 16, 42, 3},
 }};
 
 // The layout of one id, or nullptr for an id the editor does not use.

@@ -1,13 +1,12 @@
 #include "editor/controls/canim_knob3.h"
 
+#include "editor/controls/wheel_step.h"
 #include "toolkit/cbitmap.h"
 
 namespace kestro {
 
 namespace {
 
-// Wheel notches beyond this are taken as one notch; smaller (smooth scrolling) pass through.
-constexpr float kWheelDeadBand = 0.1f;
 constexpr double kPixelsPerSweep = 1000.0;
 
 } // namespace
@@ -104,20 +103,7 @@ MouseResult CAnimKnob3::onMouseUp(CPoint&, const CButtonState&)
 
 bool CAnimKnob3::onWheel(const CPoint&, float distance, const CButtonState& buttons)
 {
-    float notches = distance;
-    if (distance > kWheelDeadBand)
-        notches = 1.0f;
-    else if (distance < -kWheelDeadBand)
-        notches = -1.0f;
-    const float step = wheelStep * (buttons.hasShift() ? wheelFineFactor : 1.0f);
-    setValue(getValue() + notches * step);
-    if (isDirty() && listener != nullptr) {
-        invalid();
-        beginEdit();
-        valueChanged();
-        endEdit();
-    }
-    return true;
+    return stepByWheel(*this, distance, wheelStep, wheelFineFactor, buttons);
 }
 
 } // namespace kestro

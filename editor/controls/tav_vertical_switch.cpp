@@ -1,5 +1,6 @@
 #include "editor/controls/tav_vertical_switch.h"
 
+#include "editor/controls/wheel_step.h"
 #include "toolkit/cbitmap.h"
 #include "toolkit/cframe.h"
 
@@ -10,7 +11,6 @@ namespace kestro {
 
 namespace {
 
-constexpr float kWheelDeadBand = 0.1f;
 // The handle swings from +40 to -40 degrees: sin 40 degrees, twice that, and
 // 1 / (80 degrees in radians).
 constexpr double kSinSwing = 0.642788;
@@ -93,20 +93,7 @@ MouseResult TAVVerticalSwitch::onMouseUp(CPoint&, const CButtonState&)
 
 bool TAVVerticalSwitch::onWheel(const CPoint&, float distance, const CButtonState& buttons)
 {
-    float notches = distance;
-    if (distance > kWheelDeadBand)
-        notches = 1.0f;
-    else if (distance < -kWheelDeadBand)
-        notches = -1.0f;
-    const float step = wheelStep * (buttons.hasShift() ? wheelFineFactor : 1.0f);
-    setValue(getValue() + notches * step);
-    if (isDirty() && listener != nullptr) {
-        invalid();
-        beginEdit();
-        valueChanged();
-        endEdit();
-    }
-    return true;
+    return stepByWheel(*this, distance, wheelStep, wheelFineFactor, buttons);
 }
 
 void TAVVerticalSwitch::moveToFrame(int k)

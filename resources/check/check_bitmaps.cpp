@@ -6,8 +6,6 @@
 // Usage: kestro_check_bitmaps RESOURCE_DIR [STAMP_FILE]
 // Exit 0 when all bitmaps pass (the stamp file is then touched), 1 otherwise.
 
-#include "resources/bitmap_ids.h"
-
 #include <png.h>
 
 #include <csetjmp>
@@ -15,6 +13,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "resources/bitmap_ids.h"
 
 namespace {
 
@@ -77,8 +77,8 @@ bool checkBitmap(const std::string& dir, const kestro::BitmapLayout& layout) {
   PngSize size;
   const std::string error = decodePng(path, size);
   if (!error.empty()) {
-    std::fprintf(stderr, "%s: %s (bitmap %d, needed %d x %d)\n", path.c_str(), error.c_str(), layout.id,
-                 layout.width, layout.height);
+    std::fprintf(stderr, "%s: %s (bitmap %d, needed %d x %d)\n", path.c_str(), error.c_str(), layout.id, layout.width,
+                 layout.height);
     return false;
   }
   if (size.width != static_cast<unsigned>(layout.width) || size.height != static_cast<unsigned>(layout.height)) {

@@ -243,6 +243,9 @@ TEST_F(EditorOnX11, RealPointerAndKeysDriveTheParametersWithTheHostSeeingThem)
     ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, parentHandle()), 1);
     settle();
     EXPECT_EQ(childCount(), 1);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, parentHandle()), 1) << "opened again without a close";
+    XSync(x(), False);
+    EXPECT_EQ(childCount(), 1);
     host.close();
     XSync(x(), False);
     EXPECT_EQ(childCount(), 0);

@@ -1,10 +1,10 @@
 // The about screen: the product name over a drawing of the cabinet's two rotors. The
 // editor writes the version in grey into the gap under the name, right of centre.
 
+#include <cmath>
+
 #include "artwork.h"
 #include "layout.h"
-
-#include <cmath>
 
 namespace artwork {
 namespace {
@@ -32,34 +32,15 @@ void drawTitle(cairo_t* cr, double width) {
   setColour(cr, palette::kLabelDim);
   textCentred(cr, "ROTARY SPEAKER CABINET", width / 2, 92, 4);
 
-  setFont(cr, Font::Bold, 30);
-  const double tavWidth = textWidth(cr, "TAV", 3);
-  setFont(cr, Font::BoldItalic, 62);
-  const double nameWidth = textWidth(cr, "Kestro", 1);
-  const double gap = 14;
-  const double x = width / 2 - (tavWidth + gap + nameWidth) / 2;
-  const double baseline = 166;
-  setFont(cr, Font::Bold, 30);
-  setColour(cr, palette::kTitle);
-  textLeft(cr, "TAV", x, baseline, 3);
-  setFont(cr, Font::BoldItalic, 62);
-  setColour(cr, rgb(0x000000), 0.7);
-  textLeft(cr, "Kestro", x + tavWidth + gap + 2, baseline + 3, 1);
-  setColour(cr, palette::kIvory);
-  textLeft(cr, "Kestro", x + tavWidth + gap, baseline, 1);
+  drawProductName(cr, width / 2, 166, 62);
 
   // A rule under the name that ends where the editor writes the version.
   const Rect version = layout::kAboutVersionText;
   const double ruleY = std::floor(version.cy()) + 0.5;
-  cairo_pattern_t* fade = cairo_pattern_create_linear(60, 0, version.x - 6, 0);
-  addStop(fade, 0, palette::kTitle, 0.0);
-  addStop(fade, 1, palette::kTitle, 0.8);
-  cairo_set_source(cr, fade);
   cairo_set_line_width(cr, 1);
   cairo_move_to(cr, 60, ruleY);
   cairo_line_to(cr, version.x - 6, ruleY);
-  cairo_stroke(cr);
-  cairo_pattern_destroy(fade);
+  strokeLinear(cr, 60, 0, version.x - 6, 0, {{0, palette::kTitle, 0.0}, {1, palette::kTitle, 0.8}});
 }
 
 // Circular motion arrows around a rotor.
@@ -96,22 +77,18 @@ void drawHorn(cairo_t* cr, double cx, double cy) {
       const double t = i / 30.0;
       const double x = cx + side * (8 + 70 * t);
       const double half = 4 + 18 * std::pow(t, 3.2);
-      if (i == 0) cairo_move_to(cr, x, cy - half);
-      else cairo_line_to(cr, x, cy - half);
+      if (i == 0)
+        cairo_move_to(cr, x, cy - half);
+      else
+        cairo_line_to(cr, x, cy - half);
     }
     for (int i = 30; i >= 0; --i) {
       const double t = i / 30.0;
       cairo_line_to(cr, cx + side * (8 + 70 * t), cy + 4 + 18 * std::pow(t, 3.2));
     }
     cairo_close_path(cr);
-    cairo_pattern_t* metal = cairo_pattern_create_linear(0, cy - 22, 0, cy + 22);
-    addStop(metal, 0, rgb(0x8f8b84));
-    addStop(metal, 0.35, rgb(0xe8e4dc));
-    addStop(metal, 0.6, rgb(0x8d8982));
-    addStop(metal, 1, rgb(0x34322f));
-    cairo_set_source(cr, metal);
-    cairo_fill(cr);
-    cairo_pattern_destroy(metal);
+    fillLinear(cr, 0, cy - 22, 0, cy + 22,
+               {{0, rgb(0x8f8b84)}, {0.35, rgb(0xe8e4dc)}, {0.6, rgb(0x8d8982)}, {1, rgb(0x34322f)}});
     cairo_save(cr);
     cairo_translate(cr, tipX, cy);
     cairo_scale(cr, 5, 22);
@@ -123,57 +100,12 @@ void drawHorn(cairo_t* cr, double cx, double cy) {
     cairo_set_line_width(cr, 1.2);
     cairo_stroke(cr);
   }
-  cairo_pattern_t* hub = cairo_pattern_create_radial(cx - 3, cy - 3, 1, cx, cy, 12);
-  addStop(hub, 0, rgb(0x8a857c));
-  addStop(hub, 1, rgb(0x23211e));
-  cairo_set_source(cr, hub);
   cairo_arc(cr, cx, cy, 11, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(hub);
+  fillRadial(cr, cx - 3, cy - 3, 1, cx, cy, 12, {{0, rgb(0x8a857c)}, {1, rgb(0x23211e)}});
 }
 
 void drawDrum(cairo_t* cr, double cx, double cy) {
-  const double w = 150, h = 70;
-  const Rect body{cx - w / 2, cy - h / 2, w, h};
-  cairo_pattern_t* wood = cairo_pattern_create_linear(body.x, 0, body.right(), 0);
-  addStop(wood, 0, rgb(0x24170e));
-  addStop(wood, 0.5, rgb(0x9a6a43));
-  addStop(wood, 1, rgb(0x24170e));
-  roundedRect(cr, body, 6);
-  cairo_set_source(cr, wood);
-  cairo_fill(cr);
-  cairo_pattern_destroy(wood);
-  Noise noise(3998);
-  for (int i = 0; i < 16; ++i) {
-    const double y = body.y + 4 + i * 4.0 + noise.next();
-    setColour(cr, rgb(0x2b1a0f), 0.2);
-    cairo_set_line_width(cr, 0.8);
-    cairo_move_to(cr, body.x + 3, y);
-    cairo_curve_to(cr, body.x + 50, y + noise.next() * 2 - 1, body.x + 100, y + noise.next() * 2 - 1,
-                   body.right() - 3, y);
-    cairo_stroke(cr);
-  }
-  const Rect port{cx - 34, cy - 22, 68, 44};
-  roundedRect(cr, port, 4);
-  setColour(cr, rgb(0x0a0705));
-  cairo_fill(cr);
-  for (int i = 1; i < 6; ++i) {
-    const double x = port.x + i * port.w / 6;
-    setColour(cr, rgb(0x7a5434), 0.85);
-    cairo_set_line_width(cr, 2.5);
-    cairo_move_to(cr, x, port.y + 1);
-    cairo_line_to(cr, x, port.bottom() - 1);
-    cairo_stroke(cr);
-  }
-  cairo_pattern_t* round = cairo_pattern_create_linear(0, body.y, 0, body.bottom());
-  addStop(round, 0, rgb(0x000000), 0.45);
-  addStop(round, 0.35, rgb(0xffffff), 0.08);
-  addStop(round, 0.6, rgb(0x000000), 0.0);
-  addStop(round, 1, rgb(0x000000), 0.55);
-  roundedRect(cr, body, 6);
-  cairo_set_source(cr, round);
-  cairo_fill(cr);
-  cairo_pattern_destroy(round);
+  drawDrumFace(cr, {cx - 75, cy - 35, 150, 70}, {cx - 34, cy - 22, 68, 44}, 6, 3998);
 }
 
 void drawRotors(cairo_t* cr, double width) {

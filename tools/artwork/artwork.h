@@ -17,16 +17,31 @@ inline constexpr Rgb kSeam = rgb(0x0d0c0b);        // gaps between plates, engra
 inline constexpr Rgb kBevelLight = rgb(0x5a534b);  // lit edges
 inline constexpr Rgb kLabel = rgb(0xece2cb);       // cream control labels
 inline constexpr Rgb kLabelDim = rgb(0x9f9582);
-inline constexpr Rgb kTitle = rgb(0xe2a54e);       // amber section titles
-inline constexpr Rgb kWell = rgb(0x0b0a09);        // value display wells
+inline constexpr Rgb kTitle = rgb(0xe2a54e);  // amber section titles
+inline constexpr Rgb kWell = rgb(0x0b0a09);   // value display wells
 inline constexpr Rgb kIvory = rgb(0xf3e9d2);
 inline constexpr Rgb kSteel = rgb(0x8c8983);
 inline constexpr Rgb kAmberLamp = rgb(0xffae3a);
 inline constexpr Rgb kRedLamp = rgb(0xff4026);
 inline constexpr Rgb kSaveRed = rgb(0xa3352b);
 inline constexpr Rgb kLoadGreen = rgb(0x3b7c3c);
-inline constexpr Rgb kNameField = rgb(0xe4d9bf);   // cream window under the dark program name
+inline constexpr Rgb kNameField = rgb(0xe4d9bf);  // cream window under the dark program name
 }  // namespace palette
+
+// Parts several bitmaps share.
+// Paints the background under a control placed at `where` into the current frame.
+void pasteBackground(cairo_t* cr, const Image& background, Rect where);
+// A round indicator lamp behind a lens, glowing when on.
+void drawLed(cairo_t* cr, double cx, double cy, double r, Rgb lit, bool on);
+// A slotted screw head, its slot at the given slant.
+void drawScrew(cairo_t* cr, double x, double y, double slant);
+// The drum's face: a wooden baffle with a slatted opening, curving away at the ends.
+void drawDrumFace(cairo_t* cr, Rect body, Rect port, double radius, std::uint32_t seed);
+
+// A rounded panel standing out of the surface: its shadow, then a vertical gradient face.
+void drawRaisedPanel(cairo_t* cr, Rect r, double radius, Rgb top, Rgb bottom, double shadowAlpha);
+// "TAV Kestro": the maker in amber capitals, the name in cream italics, centred on cx.
+void drawProductName(cairo_t* cr, double cx, double baseline, double size);
 
 // 4000: the window background with every label.
 void drawBackground(Image& background);

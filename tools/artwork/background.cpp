@@ -3,11 +3,11 @@
 // titles between engraved rules, cream labels over every control, dark wells under the
 // value displays (white text) and a cream window under the program name (dark text).
 
-#include "artwork.h"
-#include "layout.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "artwork.h"
+#include "layout.h"
 
 namespace artwork {
 namespace {
@@ -33,12 +33,7 @@ void fillChassis(Image& image) {
 void fillPlate(Image& image, Rect plate, std::uint32_t seed) {
   cairo_t* cr = image.cr();
   roundedRect(cr, plate, kPlateRadius);
-  cairo_pattern_t* grad = cairo_pattern_create_linear(0, plate.y, 0, plate.bottom());
-  addStop(grad, 0, scale(palette::kPlate, 1.12));
-  addStop(grad, 1, scale(palette::kPlate, 0.86));
-  cairo_set_source(cr, grad);
-  cairo_fill(cr);
-  cairo_pattern_destroy(grad);
+  fillLinear(cr, 0, plate.y, 0, plate.bottom(), {{0, scale(palette::kPlate, 1.12)}, {1, scale(palette::kPlate, 0.86)}});
   image.brush(plate, 0.16, seed);
 }
 
@@ -61,23 +56,7 @@ void drawScrews(cairo_t* cr, Rect plate) {
   const double xs[2] = {plate.x + inset, plate.right() - inset};
   const double ys[2] = {plate.y + inset, plate.bottom() - inset};
   for (double x : xs) {
-    for (double y : ys) {
-      cairo_arc(cr, x + 0.4, y + 0.6, 2.6, 0, 2 * kPi);
-      setColour(cr, rgb(0x000000), 0.5);
-      cairo_fill(cr);
-      cairo_pattern_t* head = cairo_pattern_create_radial(x - 0.8, y - 0.9, 0.2, x, y, 2.5);
-      addStop(head, 0, rgb(0xb3aea5));
-      addStop(head, 1, rgb(0x3b3834));
-      cairo_set_source(cr, head);
-      cairo_arc(cr, x, y, 2.3, 0, 2 * kPi);
-      cairo_fill(cr);
-      cairo_pattern_destroy(head);
-      setColour(cr, rgb(0x151412), 0.9);
-      cairo_set_line_width(cr, 0.8);
-      cairo_move_to(cr, x - 1.5, y - 0.6);
-      cairo_line_to(cr, x + 1.5, y + 0.6);
-      cairo_stroke(cr);
-    }
+    for (double y : ys) drawScrew(cr, x, y, 0.6);
   }
 }
 
@@ -123,31 +102,16 @@ void controlLabel(cairo_t* cr, const char* text, double cx, double baseline) {
 // A recessed window for a value display: white text reads on it at any value.
 void displayWell(cairo_t* cr, Rect r) {
   roundedRect(cr, r.inset(-1), 2.5);
-  cairo_pattern_t* lip = cairo_pattern_create_linear(0, r.y - 1, 0, r.bottom() + 1);
-  addStop(lip, 0, rgb(0x000000), 0.8);
-  addStop(lip, 1, palette::kBevelLight, 0.8);
-  cairo_set_source(cr, lip);
-  cairo_fill(cr);
-  cairo_pattern_destroy(lip);
+  fillLinear(cr, 0, r.y - 1, 0, r.bottom() + 1, {{0, rgb(0x000000), 0.8}, {1, palette::kBevelLight, 0.8}});
   roundedRect(cr, r, 2);
-  cairo_pattern_t* glass = cairo_pattern_create_linear(0, r.y, 0, r.bottom());
-  addStop(glass, 0, rgb(0x050504));
-  addStop(glass, 1, rgb(0x161412));
-  cairo_set_source(cr, glass);
-  cairo_fill(cr);
-  cairo_pattern_destroy(glass);
+  fillLinear(cr, 0, r.y, 0, r.bottom(), {{0, rgb(0x050504)}, {1, rgb(0x161412)}});
 }
 
 // A dark recessed frame around a rotor strip.
 void stripFrame(cairo_t* cr, Rect strip) {
   const Rect outer = strip.inset(-2);
   roundedRect(cr, outer, 2.5);
-  cairo_pattern_t* lip = cairo_pattern_create_linear(0, outer.y, 0, outer.bottom());
-  addStop(lip, 0, rgb(0x000000), 0.9);
-  addStop(lip, 1, palette::kBevelLight, 0.9);
-  cairo_set_source(cr, lip);
-  cairo_fill(cr);
-  cairo_pattern_destroy(lip);
+  fillLinear(cr, 0, outer.y, 0, outer.bottom(), {{0, rgb(0x000000), 0.9}, {1, palette::kBevelLight, 0.9}});
   cairo_rectangle(cr, strip.x - 1, strip.y - 1, strip.w + 2, strip.h + 2);
   setColour(cr, rgb(0x030303));
   cairo_fill(cr);
@@ -188,12 +152,7 @@ void drawLouvres(cairo_t* cr) {
     setColour(cr, palette::kBevelLight, 0.7);
     cairo_fill(cr);
     roundedRect(cr, slot.moved(0, -0.6), 2);
-    cairo_pattern_t* depth = cairo_pattern_create_linear(0, slot.y, 0, slot.bottom());
-    addStop(depth, 0, rgb(0x000000));
-    addStop(depth, 1, rgb(0x1b1815));
-    cairo_set_source(cr, depth);
-    cairo_fill(cr);
-    cairo_pattern_destroy(depth);
+    fillLinear(cr, 0, slot.y, 0, slot.bottom(), {{0, rgb(0x000000)}, {1, rgb(0x1b1815)}});
   }
 }
 
@@ -201,16 +160,7 @@ void drawLouvres(cairo_t* cr) {
 void drawNamePlate(cairo_t* cr) {
   const Rect area = layout::kAboutArea;
   const Rect plate = ltrb(9, 129, 196, 180);
-  roundedRect(cr, plate.moved(0.6, 1), 3);
-  setColour(cr, rgb(0x000000), 0.55);
-  cairo_fill(cr);
-  roundedRect(cr, plate, 3);
-  cairo_pattern_t* brass = cairo_pattern_create_linear(0, plate.y, 0, plate.bottom());
-  addStop(brass, 0, rgb(0x1d1a17));
-  addStop(brass, 1, rgb(0x11100e));
-  cairo_set_source(cr, brass);
-  cairo_fill(cr);
-  cairo_pattern_destroy(brass);
+  drawRaisedPanel(cr, plate, 3, rgb(0x1d1a17), rgb(0x11100e), 0.55);
   roundedRect(cr, plate.inset(1.5), 2);
   setColour(cr, palette::kTitle, 0.55);
   cairo_set_line_width(cr, 0.8);
@@ -221,22 +171,7 @@ void drawNamePlate(cairo_t* cr) {
   textCentred(cr, "ROTARY SPEAKER CABINET", area.cx(), 145, 1.6);
   engraveLine(cr, area.x + 10, 149, area.right() - 10, 149);
 
-  // "TAV" in amber, "Kestro" in cream, together centred on the about area.
-  setFont(cr, Font::Bold, 11);
-  const double tavWidth = textWidth(cr, "TAV", 1.2);
-  setFont(cr, Font::BoldItalic, 19);
-  const double kestroWidth = textWidth(cr, "Kestro", 0.6);
-  const double gap = 6;
-  const double x = area.cx() - (tavWidth + gap + kestroWidth) / 2;
-  const double baseline = area.bottom() - 4;
-  setFont(cr, Font::Bold, 11);
-  setColour(cr, palette::kTitle);
-  textLeft(cr, "TAV", x, baseline, 1.2);
-  setFont(cr, Font::BoldItalic, 19);
-  setColour(cr, rgb(0x000000), 0.7);
-  textLeft(cr, "Kestro", x + tavWidth + gap + 0.8, baseline + 1, 0.6);
-  setColour(cr, palette::kIvory);
-  textLeft(cr, "Kestro", x + tavWidth + gap, baseline, 0.6);
+  drawProductName(cr, area.cx(), area.bottom() - 4, 19);
 }
 
 void drawLeverSection(cairo_t* cr) {
@@ -262,12 +197,7 @@ void drawBottomRow(cairo_t* cr) {
 void drawPresetStrip(Image& image) {
   cairo_t* cr = image.cr();
   cairo_rectangle(cr, kPresetStrip.x, kPresetStrip.y, kPresetStrip.w, kPresetStrip.h);
-  cairo_pattern_t* grad = cairo_pattern_create_linear(0, kPresetStrip.y, 0, kPresetStrip.bottom());
-  addStop(grad, 0, rgb(0x0c0b0a));
-  addStop(grad, 1, rgb(0x1a1815));
-  cairo_set_source(cr, grad);
-  cairo_fill(cr);
-  cairo_pattern_destroy(grad);
+  fillLinear(cr, 0, kPresetStrip.y, 0, kPresetStrip.bottom(), {{0, rgb(0x0c0b0a)}, {1, rgb(0x1a1815)}});
   image.brush(kPresetStrip, 0.1, 570);
 
   drawPanelWord(cr, layout::kBankLabel, "BANK", palette::kLabel);
@@ -287,22 +217,13 @@ void drawPresetStrip(Image& image) {
   cairo_fill(cr);
   const Rect window = ltrb(field.x + 1, field.y + 1, field.right(), field.bottom() - 1);
   cairo_rectangle(cr, window.x, window.y, window.w, window.h);
-  cairo_pattern_t* paper = cairo_pattern_create_linear(0, window.y, 0, window.bottom());
-  addStop(paper, 0, scale(palette::kNameField, 0.86));
-  addStop(paper, 0.25, palette::kNameField);
-  addStop(paper, 1, scale(palette::kNameField, 1.04));
-  cairo_set_source(cr, paper);
-  cairo_fill(cr);
-  cairo_pattern_destroy(paper);
+  fillLinear(
+      cr, 0, window.y, 0, window.bottom(),
+      {{0, scale(palette::kNameField, 0.86)}, {0.25, palette::kNameField}, {1, scale(palette::kNameField, 1.04)}});
 
   const Rect menu = ltrb(layout::kProgramMenu.x, field.y + 1, layout::kProgramMenu.right() - 1, field.bottom() - 1);
   cairo_rectangle(cr, menu.x, menu.y, menu.w, menu.h);
-  cairo_pattern_t* key = cairo_pattern_create_linear(0, menu.y, 0, menu.bottom());
-  addStop(key, 0, rgb(0x5a554e));
-  addStop(key, 1, rgb(0x2d2a26));
-  cairo_set_source(cr, key);
-  cairo_fill(cr);
-  cairo_pattern_destroy(key);
+  fillLinear(cr, 0, menu.y, 0, menu.bottom(), {{0, rgb(0x5a554e)}, {1, rgb(0x2d2a26)}});
   setColour(cr, palette::kLabel);
   cairo_move_to(cr, menu.cx() - 3.5, menu.cy() - 1.5);
   cairo_line_to(cr, menu.cx() + 3.5, menu.cy() - 1.5);

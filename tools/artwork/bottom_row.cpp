@@ -1,44 +1,16 @@
 // The bottom row: the two-sided rocker (also the program rocker of the preset panel), the
 // MIDI channel read-out, the bypass and CPU mode switches and the two controller lamps.
 
+#include <string>
+
 #include "artwork.h"
 #include "layout.h"
 #include "resources/bitmap_ids.h"
-
-#include <string>
 
 namespace artwork {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-void pasteBackground(cairo_t* cr, const Image& background, Rect where) {
-  cairo_set_source_surface(cr, background.surface(), -where.x, -where.y);
-  cairo_paint(cr);
-}
-
-void drawLed(cairo_t* cr, double cx, double cy, double r, Rgb lit, bool on) {
-  if (on) {
-    cairo_pattern_t* glow = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r * 2.8);
-    addStop(glow, 0, lit, 0.7);
-    addStop(glow, 1, lit, 0.0);
-    cairo_set_source(cr, glow);
-    cairo_arc(cr, cx, cy, r * 2.8, 0, 2 * kPi);
-    cairo_fill(cr);
-    cairo_pattern_destroy(glow);
-  }
-  cairo_arc(cr, cx, cy, r + 0.7, 0, 2 * kPi);
-  setColour(cr, rgb(0x000000), 0.8);
-  cairo_fill(cr);
-  cairo_pattern_t* lens = cairo_pattern_create_radial(cx - r * 0.35, cy - r * 0.4, 0.1, cx, cy, r);
-  addStop(lens, 0, on ? rgb(0xffffff) : scale(lit, 0.5));
-  addStop(lens, 0.5, on ? lit : scale(lit, 0.28));
-  addStop(lens, 1, on ? scale(lit, 0.8) : scale(lit, 0.14));
-  cairo_set_source(cr, lens);
-  cairo_arc(cr, cx, cy, r, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(lens);
-}
 
 // A small raised key with rounded corners.
 void drawKey(cairo_t* cr, Rect r, bool pressed) {
@@ -47,12 +19,8 @@ void drawKey(cairo_t* cr, Rect r, bool pressed) {
   cairo_fill(cr);
   const Rect face = r.inset(1);
   roundedRect(cr, face, 1.8);
-  cairo_pattern_t* grad = cairo_pattern_create_linear(0, face.y, 0, face.bottom());
-  addStop(grad, 0, pressed ? rgb(0x2a2724) : rgb(0x5a554e));
-  addStop(grad, 1, pressed ? rgb(0x1e1c1a) : rgb(0x2d2a26));
-  cairo_set_source(cr, grad);
-  cairo_fill(cr);
-  cairo_pattern_destroy(grad);
+  fillLinear(cr, 0, face.y, 0, face.bottom(),
+             {{0, pressed ? rgb(0x2a2724) : rgb(0x5a554e)}, {1, pressed ? rgb(0x1e1c1a) : rgb(0x2d2a26)}});
   cairo_move_to(cr, face.x + 1.5, face.y + 0.5);
   cairo_line_to(cr, face.right() - 1.5, face.y + 0.5);
   setColour(cr, rgb(0xffffff), pressed ? 0.05 : 0.25);
@@ -118,12 +86,7 @@ void drawMidiChannelDisplay(Image& strip) {
     cairo_fill(cr);
     const Rect glass{1, 1, w - 2, h - 2};
     cairo_rectangle(cr, glass.x, glass.y, glass.w, glass.h);
-    cairo_pattern_t* grad = cairo_pattern_create_linear(0, glass.y, 0, glass.bottom());
-    addStop(grad, 0, rgb(0x1f140a));
-    addStop(grad, 1, rgb(0x120b05));
-    cairo_set_source(cr, grad);
-    cairo_fill(cr);
-    cairo_pattern_destroy(grad);
+    fillLinear(cr, 0, glass.y, 0, glass.bottom(), {{0, rgb(0x1f140a)}, {1, rgb(0x120b05)}});
     const std::string text = frame == 0 ? "OFF" : (frame == 17 ? "OMNI" : std::to_string(frame));
     setFont(cr, Font::Bold, frame == 17 ? 8.5 : 9.5);
     const double baseline = h / 2 + capHeight(cr) / 2;
@@ -161,12 +124,8 @@ void drawCpuModeSwitch(Image& strip, const Image& background) {
       const bool active = side == frame;
       const Rect half{side == 0 ? 1.0 : where.w / 2 + 0.5, 1, where.w / 2 - 1.5, where.h - 2};
       roundedRect(cr, half, 1.8);
-      cairo_pattern_t* grad = cairo_pattern_create_linear(0, half.y, 0, half.bottom());
-      addStop(grad, 0, active ? rgb(0x5a554e) : rgb(0x1d1b19));
-      addStop(grad, 1, active ? rgb(0x2d2a26) : rgb(0x161412));
-      cairo_set_source(cr, grad);
-      cairo_fill(cr);
-      cairo_pattern_destroy(grad);
+      fillLinear(cr, 0, half.y, 0, half.bottom(),
+                 {{0, active ? rgb(0x5a554e) : rgb(0x1d1b19)}, {1, active ? rgb(0x2d2a26) : rgb(0x161412)}});
       drawLed(cr, half.x + 7, half.cy(), 2.3, palette::kAmberLamp, active);
       setFont(cr, Font::Bold, 7.5);
       setColour(cr, active ? rgb(0xffffff) : palette::kLabelDim);

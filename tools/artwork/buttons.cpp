@@ -2,57 +2,22 @@
 // lens above the cap. Frame 0 is released (stop: rotors running), frame 1 pressed (stop:
 // rotors stopped, its lens lit red).
 
+#include <cmath>
+
 #include "artwork.h"
 #include "layout.h"
 #include "resources/bitmap_ids.h"
-
-#include <cmath>
 
 namespace artwork {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-void pasteBackground(cairo_t* cr, const Image& background, Rect where) {
-  cairo_set_source_surface(cr, background.surface(), -where.x, -where.y);
-  cairo_paint(cr);
-}
-
 void drawBezel(cairo_t* cr, Rect r) {
-  roundedRect(cr, r.moved(0.6, 1.0), 3.5);
-  setColour(cr, rgb(0x000000), 0.6);
-  cairo_fill(cr);
-  roundedRect(cr, r, 3.5);
-  cairo_pattern_t* bezel = cairo_pattern_create_linear(0, r.y, 0, r.bottom());
-  addStop(bezel, 0, rgb(0x57524b));
-  addStop(bezel, 1, rgb(0x1b1917));
-  cairo_set_source(cr, bezel);
-  cairo_fill(cr);
-  cairo_pattern_destroy(bezel);
+  drawRaisedPanel(cr, r, 3.5, rgb(0x57524b), rgb(0x1b1917), 0.6);
   roundedRect(cr, r.inset(1.5), 2.5);
   setColour(cr, rgb(0x0b0a09));
   cairo_fill(cr);
-}
-
-void drawLens(cairo_t* cr, double cx, double cy, Rgb lit, bool on) {
-  const double r = 2.6;
-  if (on) {
-    cairo_pattern_t* glow = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r * 2.6);
-    addStop(glow, 0, lit, 0.8);
-    addStop(glow, 1, lit, 0.0);
-    cairo_set_source(cr, glow);
-    cairo_arc(cr, cx, cy, r * 2.6, 0, 2 * kPi);
-    cairo_fill(cr);
-    cairo_pattern_destroy(glow);
-  }
-  cairo_pattern_t* lens = cairo_pattern_create_radial(cx - 0.8, cy - 0.9, 0.2, cx, cy, r);
-  addStop(lens, 0, on ? rgb(0xffffff) : scale(lit, 0.55));
-  addStop(lens, 0.45, on ? lit : scale(lit, 0.32));
-  addStop(lens, 1, on ? scale(lit, 0.75) : scale(lit, 0.15));
-  cairo_set_source(cr, lens);
-  cairo_arc(cr, cx, cy, r, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(lens);
 }
 
 // The push cap; pressed, it sits lower and darker in its bezel.
@@ -64,13 +29,10 @@ void drawCap(cairo_t* cr, Rect r, bool pressed) {
     cairo_fill(cr);
   }
   roundedRect(cr, cap, 2.5);
-  cairo_pattern_t* face = cairo_pattern_create_linear(0, cap.y, 0, cap.bottom());
-  addStop(face, 0, pressed ? rgb(0x4c4842) : rgb(0x77716a));
-  addStop(face, 0.5, pressed ? rgb(0x35322e) : rgb(0x4a4640));
-  addStop(face, 1, pressed ? rgb(0x26231f) : rgb(0x2c2926));
-  cairo_set_source(cr, face);
-  cairo_fill(cr);
-  cairo_pattern_destroy(face);
+  fillLinear(cr, 0, cap.y, 0, cap.bottom(),
+             {{0, pressed ? rgb(0x4c4842) : rgb(0x77716a)},
+              {0.5, pressed ? rgb(0x35322e) : rgb(0x4a4640)},
+              {1, pressed ? rgb(0x26231f) : rgb(0x2c2926)}});
   roundedRect(cr, cap.inset(0.5), 2.0);
   setColour(cr, rgb(0xffffff), pressed ? 0.08 : 0.22);
   cairo_set_line_width(cr, 1);
@@ -113,7 +75,7 @@ void drawPushButton(Image& strip, const Image& background, Rect where, int id, R
     pasteBackground(cr, background, where);
     const Rect bezel{0.5, 0.5, where.w - 1.5, where.h - 1.5};
     drawBezel(cr, bezel);
-    drawLens(cr, bezel.cx(), bezel.y + 6.5, lens, down);
+    drawLed(cr, bezel.cx(), bezel.y + 6.5, 2.6, lens, down);
     const Rect cap{bezel.x + 3, bezel.y + 12, bezel.w - 6, bezel.h - 16};
     drawCap(cr, cap, down);
     if (stop) {

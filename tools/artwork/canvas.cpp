@@ -10,9 +10,7 @@
 
 namespace artwork {
 
-Rgb mix(Rgb a, Rgb b, double t) {
-  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
+Rgb mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 
 Rgb scale(Rgb c, double factor) {
   auto clamp = [](double v) { return v < 0 ? 0.0 : (v > 1 ? 1.0 : v); };
@@ -23,6 +21,44 @@ void setColour(cairo_t* cr, Rgb c, double alpha) { cairo_set_source_rgba(cr, c.r
 
 void addStop(cairo_pattern_t* p, double offset, Rgb c, double alpha) {
   cairo_pattern_add_color_stop_rgba(p, offset, c.r, c.g, c.b, alpha);
+}
+
+namespace {
+
+cairo_pattern_t* withStops(cairo_pattern_t* p, std::initializer_list<Stop> stops) {
+  for (const Stop& stop : stops) addStop(p, stop.offset, stop.colour, stop.alpha);
+  return p;
+}
+
+void paintPath(cairo_t* cr, cairo_pattern_t* p, bool stroke) {
+  cairo_set_source(cr, p);
+  if (stroke)
+    cairo_stroke(cr);
+  else
+    cairo_fill(cr);
+  cairo_pattern_destroy(p);
+}
+
+}  // namespace
+
+void fillLinear(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<Stop> stops) {
+  paintPath(cr, withStops(cairo_pattern_create_linear(x0, y0, x1, y1), stops), false);
+}
+
+void strokeLinear(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<Stop> stops) {
+  paintPath(cr, withStops(cairo_pattern_create_linear(x0, y0, x1, y1), stops), true);
+}
+
+void fillRadial(cairo_t* cr, double cx0, double cy0, double r0, double cx1, double cy1, double r1,
+                std::initializer_list<Stop> stops) {
+  paintPath(cr, withStops(cairo_pattern_create_radial(cx0, cy0, r0, cx1, cy1, r1), stops), false);
+}
+
+void fillDisc(cairo_t* cr, double cx, double cy, double r, Rgb c, double alpha) {
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, cx, cy, r, 0, 2 * 3.14159265358979323846);
+  setColour(cr, c, alpha);
+  cairo_fill(cr);
 }
 
 // ---- images ---------------------------------------------------------------------------
@@ -51,26 +87,20 @@ bool Image::writePng(const std::string& path) const {
   return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 
-void Image::paste(const Image& source, Rect from, double x, double y) {
-  cairo_save(cr_);
-  cairo_rectangle(cr_, x, y, from.w, from.h);
-  cairo_clip(cr_);
-  cairo_set_source_surface(cr_, source.surface_, x - from.x, y - from.y);
-  cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr_);
-  cairo_restore(cr_);
+std::uint32_t* Image::row(int y) {
+  unsigned char* data = cairo_image_surface_get_data(surface_);
+  const int stride = cairo_image_surface_get_stride(surface_);
+  return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
 }
 
 void Image::keepDisc(double cx, double cy, double radius, int frameHeight) {
   cairo_surface_flush(surface_);
-  unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
   for (int y = 0; y < height_; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    std::uint32_t* pixels = row(y);
     for (int x = 0; x < width_; ++x) {
       const double dx = x + 0.5 - cx;
       const double dy = y % frameHeight + 0.5 - cy;
-      if (dx * dx + dy * dy > radius * radius) row[x] = 0;
+      if (dx * dx + dy * dy > radius * radius) pixels[x] = 0;
     }
   }
   cairo_surface_mark_dirty(surface_);
@@ -78,16 +108,14 @@ void Image::keepDisc(double cx, double cy, double radius, int frameHeight) {
 
 void Image::hardenAlpha() {
   cairo_surface_flush(surface_);
-  unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
   for (int y = 0; y < height_; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    std::uint32_t* pixels = row(y);
     for (int x = 0; x < width_; ++x) {
-      const std::uint32_t p = row[x];
+      const std::uint32_t p = pixels[x];
       const std::uint32_t a = p >> 24;
       if (a == 255) continue;
       if (a < 128) {
-        row[x] = 0;
+        pixels[x] = 0;
         continue;
       }
       // Premultiplied: undo the coverage so the edge pixel keeps its colour at full alpha.
@@ -95,7 +123,7 @@ void Image::hardenAlpha() {
         const std::uint32_t c = (p >> shift) & 0xff;
         return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a) << shift;
       };
-      row[x] = 0xff000000u | channel(16) | channel(8) | channel(0);
+      pixels[x] = 0xff000000u | channel(16) | channel(8) | channel(0);
     }
   }
   cairo_surface_mark_dirty(surface_);
@@ -103,8 +131,6 @@ void Image::hardenAlpha() {
 
 void Image::brush(Rect area, double strength, std::uint32_t seed) {
   cairo_surface_flush(surface_);
-  unsigned char* data = cairo_image_surface_get_data(surface_);
-  const int stride = cairo_image_surface_get_stride(surface_);
   Noise noise(seed);
   const int x0 = std::max(0, static_cast<int>(area.x));
   const int x1 = std::min(width_, static_cast<int>(area.right()));
@@ -112,7 +138,7 @@ void Image::brush(Rect area, double strength, std::uint32_t seed) {
   const int y1 = std::min(height_, static_cast<int>(area.bottom()));
   constexpr int kStreak = 29;  // pixels between the streak's control points
   for (int y = y0; y < y1; ++y) {
-    auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    std::uint32_t* pixels = row(y);
     const double rowShade = noise.next() - 0.5;
     double from = noise.next() - 0.5;
     double to = noise.next() - 0.5;
@@ -125,13 +151,13 @@ void Image::brush(Rect area, double strength, std::uint32_t seed) {
       const double streak = from + (to - from) * phase / kStreak;
       const double grain = noise.next() - 0.5;
       const double factor = 1.0 + strength * (0.9 * rowShade + 0.7 * streak + 0.35 * grain);
-      const std::uint32_t p = row[x];
+      const std::uint32_t p = pixels[x];
       auto channel = [&](int shift) {
         const double c = ((p >> shift) & 0xff) * factor;
         const std::uint32_t limit = p >> 24;  // premultiplied: never above alpha
         return std::min<std::uint32_t>(limit, static_cast<std::uint32_t>(c + 0.5)) << shift;
       };
-      row[x] = (p & 0xff000000u) | channel(16) | channel(8) | channel(0);
+      pixels[x] = (p & 0xff000000u) | channel(16) | channel(8) | channel(0);
     }
   }
   cairo_surface_mark_dirty(surface_);

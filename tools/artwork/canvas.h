@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace artwork {
@@ -25,6 +26,19 @@ Rgb scale(Rgb c, double factor);
 
 void setColour(cairo_t* cr, Rgb c, double alpha = 1.0);
 void addStop(cairo_pattern_t* p, double offset, Rgb c, double alpha = 1.0);
+
+struct Stop {
+  double offset;
+  Rgb colour;
+  double alpha = 1.0;
+};
+// Fill (or stroke) the current path with a gradient, consuming the path.
+void fillLinear(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<Stop> stops);
+void strokeLinear(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<Stop> stops);
+void fillRadial(cairo_t* cr, double cx0, double cy0, double r0, double cx1, double cy1, double r1,
+                std::initializer_list<Stop> stops);
+// A filled disc, in a flat colour or a radial gradient centred on it.
+void fillDisc(cairo_t* cr, double cx, double cy, double r, Rgb c, double alpha = 1.0);
 
 struct Rect {
   double x, y, w, h;
@@ -54,8 +68,6 @@ class Image {
 
   // Writes the image as PNG; false when the file cannot be written.
   bool writePng(const std::string& path) const;
-  // Copies a region of another image into this one at (x, y).
-  void paste(const Image& source, Rect from, double x, double y);
   // Clears every pixel whose centre lies farther than radius from (cx, cy) of its frame:
   // a hard edge, so the drawn part stays opaque and everything else is fully transparent.
   void keepDisc(double cx, double cy, double radius, int frameHeight);
@@ -67,6 +79,9 @@ class Image {
   void brush(Rect area, double strength, std::uint32_t seed);
 
  private:
+  // Row y of the pixels (premultiplied ARGB), after cairo's drawing is flushed.
+  std::uint32_t* row(int y);
+
   int width_, height_;
   cairo_surface_t* surface_;
   cairo_t* cr_;

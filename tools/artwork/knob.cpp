@@ -3,10 +3,10 @@
 // the filmstrip repeats the socket inside its opaque disc so that its hard edge falls on
 // the socket's flat colour and never shows.
 
+#include <cmath>
+
 #include "artwork.h"
 #include "resources/bitmap_ids.h"
-
-#include <cmath>
 
 namespace artwork {
 namespace {
@@ -45,54 +45,28 @@ void drawScale(cairo_t* cr, double cx, double cy) {
 
 void drawSocketWell(cairo_t* cr, double cx, double cy) {
   // Soft shadow below and right of the recess.
-  cairo_pattern_t* shadow = cairo_pattern_create_radial(cx + 0.8, cy + 1.2, kSocketRadius - 1, cx + 0.8, cy + 1.2,
-                                                        kSocketRadius + 2.2);
-  addStop(shadow, 0, palette::kSeam, 0.7);
-  addStop(shadow, 1, palette::kSeam, 0.0);
-  cairo_set_source(cr, shadow);
   cairo_arc(cr, cx + 0.8, cy + 1.2, kSocketRadius + 2.2, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(shadow);
+  fillRadial(cr, cx + 0.8, cy + 1.2, kSocketRadius - 1, cx + 0.8, cy + 1.2, kSocketRadius + 2.2,
+             {{0, palette::kSeam, 0.7}, {1, palette::kSeam, 0.0}});
 
   // A lit lip on the lower right where the panel meets the recess.
-  cairo_pattern_t* lip = cairo_pattern_create_linear(cx - kSocketRadius, cy - kSocketRadius, cx + kSocketRadius,
-                                                     cy + kSocketRadius);
-  addStop(lip, 0, palette::kSeam, 0.9);
-  addStop(lip, 1, palette::kBevelLight, 0.9);
-  cairo_set_source(cr, lip);
   cairo_arc(cr, cx, cy, kSocketRadius + 0.7, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(lip);
+  fillLinear(cr, cx - kSocketRadius, cy - kSocketRadius, cx + kSocketRadius, cy + kSocketRadius,
+             {{0, palette::kSeam, 0.9}, {1, palette::kBevelLight, 0.9}});
 
-  cairo_pattern_t* well = cairo_pattern_create_radial(cx - 3, cy - 4, 2, cx, cy, kSocketRadius);
-  addStop(well, 0, rgb(0x1a1816));
-  addStop(well, 1, rgb(0x0e0d0c));
-  cairo_set_source(cr, well);
   cairo_arc(cr, cx, cy, kSocketRadius, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(well);
+  fillRadial(cr, cx - 3, cy - 4, 2, cx, cy, kSocketRadius, {{0, rgb(0x1a1816)}, {1, rgb(0x0e0d0c)}});
 
   // The shadow the knob throws into its socket: the light never moves, so it belongs to
   // the socket, and the filmstrip's cut at the opaque radius runs through equal pixels.
-  cairo_pattern_t* knobShadow = cairo_pattern_create_radial(cx + 1.2, cy + 1.8, kSkirtRadius - 2, cx + 1.2,
-                                                            cy + 1.8, kSkirtRadius + 2.0);
-  addStop(knobShadow, 0, rgb(0x000000), 0.85);
-  addStop(knobShadow, 1, rgb(0x000000), 0.0);
-  cairo_set_source(cr, knobShadow);
   cairo_arc(cr, cx, cy, kSocketRadius, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(knobShadow);
+  fillRadial(cr, cx + 1.2, cy + 1.8, kSkirtRadius - 2, cx + 1.2, cy + 1.8, kSkirtRadius + 2.0,
+             {{0, rgb(0x000000), 0.85}, {1, rgb(0x000000), 0.0}});
 }
 
 void drawSkirt(cairo_t* cr, double cx, double cy, double degrees) {
-  cairo_pattern_t* body = cairo_pattern_create_linear(cx - 10, cy - 14, cx + 10, cy + 14);
-  addStop(body, 0, rgb(0x4a4640));
-  addStop(body, 0.45, rgb(0x23211e));
-  addStop(body, 1, rgb(0x0c0b0a));
-  cairo_set_source(cr, body);
   cairo_arc(cr, cx, cy, kSkirtRadius, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(body);
+  fillLinear(cr, cx - 10, cy - 14, cx + 10, cy + 14, {{0, rgb(0x4a4640)}, {0.45, rgb(0x23211e)}, {1, rgb(0x0c0b0a)}});
 
   // Grip ribs turn with the knob; the light on them does not.
   constexpr int kRibs = 30;
@@ -110,37 +84,22 @@ void drawSkirt(cairo_t* cr, double cx, double cy, double degrees) {
   }
 
   // Rim: light upper left, dark lower right.
-  cairo_pattern_t* rim = cairo_pattern_create_linear(cx - 10, cy - 12, cx + 10, cy + 12);
-  addStop(rim, 0, rgb(0x8a847a), 0.9);
-  addStop(rim, 0.5, rgb(0x2a2724), 0.4);
-  addStop(rim, 1, rgb(0x000000), 0.9);
-  cairo_set_source(cr, rim);
   cairo_set_line_width(cr, 0.9);
   cairo_arc(cr, cx, cy, kSkirtRadius - 0.45, 0, 2 * kPi);
-  cairo_stroke(cr);
-  cairo_pattern_destroy(rim);
+  strokeLinear(cr, cx - 10, cy - 12, cx + 10, cy + 12,
+               {{0, rgb(0x8a847a), 0.9}, {0.5, rgb(0x2a2724), 0.4}, {1, rgb(0x000000), 0.9}});
 }
 
 void drawCap(cairo_t* cr, double cx, double cy) {
   // Satin black top with a broad sheen from the upper left.
-  cairo_pattern_t* cap = cairo_pattern_create_radial(cx - 4, cy - 5, 1, cx, cy, kCapRadius + 2);
-  addStop(cap, 0, rgb(0x5d5850));
-  addStop(cap, 0.55, rgb(0x2c2926));
-  addStop(cap, 1, rgb(0x161513));
-  cairo_set_source(cr, cap);
   cairo_arc(cr, cx, cy, kCapRadius, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(cap);
+  fillRadial(cr, cx - 4, cy - 5, 1, cx, cy, kCapRadius + 2,
+             {{0, rgb(0x5d5850)}, {0.55, rgb(0x2c2926)}, {1, rgb(0x161513)}});
 
-  cairo_pattern_t* edge = cairo_pattern_create_linear(cx - 8, cy - 8, cx + 8, cy + 8);
-  addStop(edge, 0, rgb(0xa59e92), 0.85);
-  addStop(edge, 0.5, rgb(0x3a3632), 0.3);
-  addStop(edge, 1, rgb(0x000000), 0.8);
-  cairo_set_source(cr, edge);
   cairo_set_line_width(cr, 1.0);
   cairo_arc(cr, cx, cy, kCapRadius - 0.5, 0, 2 * kPi);
-  cairo_stroke(cr);
-  cairo_pattern_destroy(edge);
+  strokeLinear(cr, cx - 8, cy - 8, cx + 8, cy + 8,
+               {{0, rgb(0xa59e92), 0.85}, {0.5, rgb(0x3a3632), 0.3}, {1, rgb(0x000000), 0.8}});
 }
 
 void drawPointer(cairo_t* cr, double cx, double cy, double degrees) {

@@ -3,9 +3,9 @@
 // beside every control and a well under every knob and value display. The rectangles are
 // the editor's; the label texts and groupings are the artwork's.
 
-#include "canvas.h"
-
 #include <array>
+
+#include "canvas.h"
 
 namespace artwork::layout {
 

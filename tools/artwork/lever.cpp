@@ -4,11 +4,11 @@
 // centre follows the editor's handle law: y = centre - R sin(a), a from +40 degrees
 // (frame 0, "Tremolo", top) to -40 degrees (last frame, "Chorale", bottom).
 
+#include <cmath>
+
 #include "artwork.h"
 #include "layout.h"
 #include "resources/bitmap_ids.h"
-
-#include <cmath>
 
 namespace artwork {
 namespace {
@@ -62,54 +62,32 @@ void drawShaft(cairo_t* cr, Point3 exit, Point3 grip) {
     ny = -ny;
   }
   constexpr double kHalfWidth = 3.6;
-  cairo_pattern_t* chrome = cairo_pattern_create_linear(x0 + nx * kHalfWidth, y0 + ny * kHalfWidth,
-                                                        x0 - nx * kHalfWidth, y0 - ny * kHalfWidth);
-  addStop(chrome, 0.0, rgb(0x6e6c68));
-  addStop(chrome, 0.25, rgb(0xf4f2ec));
-  addStop(chrome, 0.55, rgb(0x9b9890));
-  addStop(chrome, 0.85, rgb(0x3a3835));
-  addStop(chrome, 1.0, rgb(0x1c1b19));
-  cairo_set_source(cr, chrome);
   cairo_set_line_width(cr, 2 * kHalfWidth);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
   cairo_move_to(cr, x0, y0);
   cairo_line_to(cr, x1, y1);
-  cairo_stroke(cr);
-  cairo_pattern_destroy(chrome);
+  strokeLinear(cr, x0 + nx * kHalfWidth, y0 + ny * kHalfWidth, x0 - nx * kHalfWidth, y0 - ny * kHalfWidth,
+               {{0.0, rgb(0x6e6c68)},
+                {0.25, rgb(0xf4f2ec)},
+                {0.55, rgb(0x9b9890)},
+                {0.85, rgb(0x3a3835)},
+                {1.0, rgb(0x1c1b19)}});
 
   // The collar where the shaft passes through the slot.
-  cairo_pattern_t* collar = cairo_pattern_create_radial(x0 - 1.4, y0 - 1.4, 0.5, x0, y0, 5.2);
-  addStop(collar, 0, rgb(0xe8e5de));
-  addStop(collar, 0.6, rgb(0x77746e));
-  addStop(collar, 1, rgb(0x242320));
-  cairo_set_source(cr, collar);
   cairo_arc(cr, x0, y0, 5.0, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(collar);
+  fillRadial(cr, x0 - 1.4, y0 - 1.4, 0.5, x0, y0, 5.2, {{0, rgb(0xe8e5de)}, {0.6, rgb(0x77746e)}, {1, rgb(0x242320)}});
 }
 
 void drawGrip(cairo_t* cr, Point3 grip, double radius) {
   const double x = screenX(grip), y = grip.y;
-  cairo_pattern_t* ball = cairo_pattern_create_radial(x - radius * 0.35, y - radius * 0.45, radius * 0.1, x, y,
-                                                      radius * 1.05);
-  addStop(ball, 0.0, rgb(0xfffdf6));
-  addStop(ball, 0.35, palette::kIvory);
-  addStop(ball, 0.8, rgb(0xb5a888));
-  addStop(ball, 1.0, rgb(0x6b604a));
-  cairo_set_source(cr, ball);
   cairo_arc(cr, x, y, radius, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(ball);
+  fillRadial(cr, x - radius * 0.35, y - radius * 0.45, radius * 0.1, x, y, radius * 1.05,
+             {{0.0, rgb(0xfffdf6)}, {0.35, palette::kIvory}, {0.8, rgb(0xb5a888)}, {1.0, rgb(0x6b604a)}});
 
   // Reflected light from the plate along the lower rim, and a crisp specular spot.
-  cairo_pattern_t* bounce = cairo_pattern_create_radial(x + radius * 0.3, y + radius * 0.55, 0, x + radius * 0.3,
-                                                        y + radius * 0.55, radius * 0.6);
-  addStop(bounce, 0, rgb(0xd9ccae), 0.45);
-  addStop(bounce, 1, rgb(0xd9ccae), 0.0);
-  cairo_set_source(cr, bounce);
   cairo_arc(cr, x, y, radius, 0, 2 * kPi);
-  cairo_fill(cr);
-  cairo_pattern_destroy(bounce);
+  fillRadial(cr, x + radius * 0.3, y + radius * 0.55, 0, x + radius * 0.3, y + radius * 0.55, radius * 0.6,
+             {{0, rgb(0xd9ccae), 0.45}, {1, rgb(0xd9ccae), 0.0}});
 
   setColour(cr, rgb(0xffffff), 0.85);
   cairo_arc(cr, x - radius * 0.38, y - radius * 0.42, radius * 0.22, 0, 2 * kPi);
@@ -154,21 +132,8 @@ void drawLeverPlate(cairo_t* cr, Rect lever) {
   cairo_stroke(cr);
 
   // Mounting screws above and below the slot.
-  for (double sy : {plate.y + 6.5, plate.bottom() - 6.5}) {
-    const double sx = plate.cx();
-    cairo_pattern_t* head = cairo_pattern_create_radial(sx - 0.8, sy - 0.8, 0.2, sx, sy, 2.6);
-    addStop(head, 0, rgb(0xe0ddd6));
-    addStop(head, 1, rgb(0x3d3b38));
-    cairo_set_source(cr, head);
-    cairo_arc(cr, sx, sy, 2.4, 0, 2 * kPi);
-    cairo_fill(cr);
-    cairo_pattern_destroy(head);
-    setColour(cr, rgb(0x1d1c1a), 0.9);
-    cairo_set_line_width(cr, 0.8);
-    cairo_move_to(cr, sx - 1.6, sy + 0.4);
-    cairo_line_to(cr, sx + 1.6, sy - 0.4);
-    cairo_stroke(cr);
-  }
+  drawScrew(cr, plate.cx(), plate.y + 6.5, -0.4);
+  drawScrew(cr, plate.cx(), plate.bottom() - 6.5, 0.5);
 
   // Position marks beside the grip's travel: a scale from fast (top) to slow (bottom).
   const double markX = left + 54;
@@ -188,8 +153,7 @@ void drawLeverStrip(Image& strip, const Image& background) {
   const kestro::BitmapLayout& layout = *kestro::findBitmapLayout(kestro::kBitmapSpeedLever);
   const Rect where = layout::kSpeedLever;
   drawFilmstrip(strip, layout.frames, [&](cairo_t* cr, int frame) {
-    cairo_set_source_surface(cr, background.surface(), -where.x, -where.y);
-    cairo_paint(cr);
+    pasteBackground(cr, background, where);
     const double degrees = kMaxDegrees - 2 * kMaxDegrees * frame / (layout.frames - 1);
     Point3 grip{}, exit{};
     leverGeometry(degrees * kPi / 180, grip, exit);

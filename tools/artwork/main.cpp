@@ -1,24 +1,25 @@
 // kestro-artwork: draws every bitmap the editor loads and writes them as <id>.png.
 //
-//   kestro-artwork OUTPUT_DIR [--fonts DIR] [--mockup FILE [--zoom N]] [--sheet FILE]
+//   kestro-artwork OUTPUT_DIR [--fonts DIR] [--mockup FILE [--zoom N]] [--about-mockup FILE] [--sheet FILE]
 //
 // --mockup also composes the whole window (knobs at frame 50, sample value texts) into
-// FILE, for judging the layout; --sheet draws chosen frames of every filmstrip three times
+// FILE, for judging the layout; --about-mockup shows the about screen with the version
+// text the editor adds; --sheet draws chosen frames of every filmstrip three times
 // enlarged. Neither is a resource.
 
-#include "artwork.h"
-#include "layout.h"
-#include "resources/bitmap_ids.h"
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "artwork.h"
+#include "layout.h"
+#include "resources/bitmap_ids.h"
 
 namespace {
 
@@ -105,6 +106,18 @@ void sampleText(Image& window, artwork::Rect display, const char* text) {
   artwork::textCentred(cr, text, display.cx(), display.bottom() - 2);
 }
 
+// The about screen as the editor shows it, with the version text it draws.
+bool writeAboutMockup(const Bitmaps& bitmaps, const std::string& path) {
+  Image about(400, 533);
+  blitFrame(about, bitmaps, kestro::kBitmapAbout, 0, {0, 0, 0, 0});
+  cairo_t* cr = about.cr();
+  artwork::setFont(cr, artwork::Font::Regular, 10);
+  cairo_set_source_rgb(cr, 160 / 255.0, 159 / 255.0, 157 / 255.0);
+  const artwork::Rect version = layout::kAboutVersionText;
+  artwork::textCentred(cr, "v.1.0.0", version.cx(), version.cy() + artwork::capHeight(cr) / 2);
+  return about.writePng(path);
+}
+
 // Scales an image up by a whole factor without smoothing, for looking at single pixels.
 bool writeZoomed(const Image& image, int zoom, const std::string& path) {
   Image big(image.width() * zoom, image.height() * zoom);
@@ -118,10 +131,9 @@ bool writeZoomed(const Image& image, int zoom, const std::string& path) {
 bool writeMockup(const Bitmaps& bitmaps, int zoom, const std::string& path) {
   Image window(layout::kWindowWidth, layout::kWindowHeight);
   blitFrame(window, bitmaps, kestro::kBitmapBackground, 0, {0, 0, 0, 0});
-  const char* samples[] = {"0.67 Hz", "6.77 Hz", "1.58 s", "2.44 s", "65 cm", "Off", "0.0 dB",
-                           "0.0 dB", "0.0 dB", "0.0 dB", "0.0 dB", "0.0 dB", "", "0.0 dB",
-                           "Tube", "0.0 dB", "1", "50.8 %", "-oo dB", "0.93 Hz", "6.53 Hz",
-                           "6.31 s", "14.1 s", "0 cm", "Off", "0.0 dB"};
+  const char* samples[] = {"0.67 Hz", "6.77 Hz", "1.58 s",  "2.44 s", "65 cm",  "Off",  "0.0 dB", "0.0 dB", "0.0 dB",
+                           "0.0 dB",  "0.0 dB",  "0.0 dB",  "",       "0.0 dB", "Tube", "0.0 dB", "1",      "50.8 %",
+                           "-oo dB",  "0.93 Hz", "6.53 Hz", "6.31 s", "14.1 s", "0 cm", "Off",    "0.0 dB"};
   for (std::size_t i = 0; i < layout::kKnobs.size(); ++i) {
     blitFrame(window, bitmaps, kestro::kBitmapKnob, 50, layout::kKnobs[i].knob);
     sampleText(window, layout::kKnobs[i].display, samples[i]);
@@ -215,6 +227,7 @@ int main(int argc, char** argv) {
   std::string fontDir = "/usr/share/fonts/truetype/liberation";
   std::string mockup;
   std::string sheet;
+  std::string aboutMockup;
   int zoom = 1;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--fonts") == 0 && i + 1 < argc) {
@@ -223,6 +236,8 @@ int main(int argc, char** argv) {
       mockup = argv[++i];
     } else if (std::strcmp(argv[i], "--zoom") == 0 && i + 1 < argc) {
       zoom = std::max(1, std::atoi(argv[++i]));
+    } else if (std::strcmp(argv[i], "--about-mockup") == 0 && i + 1 < argc) {
+      aboutMockup = argv[++i];
     } else if (std::strcmp(argv[i], "--sheet") == 0 && i + 1 < argc) {
       sheet = argv[++i];
     } else if (outputDir.empty() && argv[i][0] != '-') {
@@ -233,12 +248,11 @@ int main(int argc, char** argv) {
     }
   }
   if (outputDir.empty()) {
-    std::fprintf(stderr, "usage: %s OUTPUT_DIR [--fonts DIR] [--mockup FILE [--zoom N]] [--sheet FILE]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUTPUT_DIR [--fonts DIR] [--mockup FILE [--zoom N]] [--about-mockup FILE] [--sheet FILE]\n", argv[0]);
     return 2;
   }
   if (!artwork::loadFonts(fontDir)) {
-    std::fprintf(stderr, "cannot load the Liberation Sans fonts from %s (Debian: fonts-liberation)\n",
-                 fontDir.c_str());
+    std::fprintf(stderr, "cannot load the Liberation Sans fonts from %s (Debian: fonts-liberation)\n", fontDir.c_str());
     return 1;
   }
   int status = 0;
@@ -254,6 +268,10 @@ int main(int argc, char** argv) {
     }
     if (!mockup.empty() && !writeMockup(bitmaps, zoom, mockup)) {
       std::fprintf(stderr, "cannot write %s\n", mockup.c_str());
+      status = 1;
+    }
+    if (!aboutMockup.empty() && !writeAboutMockup(bitmaps, aboutMockup)) {
+      std::fprintf(stderr, "cannot write %s\n", aboutMockup.c_str());
       status = 1;
     }
     if (!sheet.empty() && !writeSheet(bitmaps, sheet)) {

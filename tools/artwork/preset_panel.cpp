@@ -7,11 +7,6 @@
 namespace artwork {
 namespace {
 
-void pasteBackground(cairo_t* cr, const Image& background, Rect where) {
-  cairo_set_source_surface(cr, background.surface(), -where.x, -where.y);
-  cairo_paint(cr);
-}
-
 // A small coloured key: frame 1 brighter, frame 2 darker and pressed in.
 void drawColouredKey(cairo_t* cr, Rect r, Rgb ground, int frame) {
   roundedRect(cr, r, 2.2);
@@ -20,12 +15,8 @@ void drawColouredKey(cairo_t* cr, Rect r, Rgb ground, int frame) {
   const Rect face = r.inset(1);
   const double light = frame == 1 ? 1.3 : (frame == 2 ? 0.65 : 1.0);
   roundedRect(cr, face, 1.5);
-  cairo_pattern_t* grad = cairo_pattern_create_linear(0, face.y, 0, face.bottom());
-  addStop(grad, 0, scale(ground, light * (frame == 2 ? 0.85 : 1.25)));
-  addStop(grad, 1, scale(ground, light * 0.7));
-  cairo_set_source(cr, grad);
-  cairo_fill(cr);
-  cairo_pattern_destroy(grad);
+  fillLinear(cr, 0, face.y, 0, face.bottom(),
+             {{0, scale(ground, light * (frame == 2 ? 0.85 : 1.25))}, {1, scale(ground, light * 0.7)}});
   if (frame != 2) {
     cairo_move_to(cr, face.x + 1, face.y + 0.5);
     cairo_line_to(cr, face.right() - 1, face.y + 0.5);

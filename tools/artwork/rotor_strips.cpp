@@ -4,9 +4,9 @@
 // flared bell, the drum's open scoop. The markers are drawn onto a freshly painted strip
 // every time, so they may be soft-edged.
 
-#include "artwork.h"
-
 #include <cmath>
+
+#include "artwork.h"
 
 namespace artwork {
 namespace {
@@ -65,13 +65,8 @@ void drawHornMarker(Image& marker) {
   const double mouthHalf = 5.8, throatHalf = 2.0;
 
   // A faint glow of sound and light around the bell.
-  cairo_pattern_t* glow = cairo_pattern_create_radial(mouthX, cy, 1, mouthX, cy, 26);
-  addStop(glow, 0, palette::kAmberLamp, 0.22);
-  addStop(glow, 1, palette::kAmberLamp, 0.0);
-  cairo_set_source(cr, glow);
   cairo_rectangle(cr, 0, 0, 120, 14);
-  cairo_fill(cr);
-  cairo_pattern_destroy(glow);
+  fillRadial(cr, mouthX, cy, 1, mouthX, cy, 26, {{0, palette::kAmberLamp, 0.22}, {1, palette::kAmberLamp, 0.0}});
 
   // Flared body: exponential taper from the mouth to the throat.
   cairo_new_path(cr);
@@ -79,8 +74,10 @@ void drawHornMarker(Image& marker) {
     const double t = i / 40.0;
     const double x = mouthX + (throatX - mouthX) * t;
     const double half = throatHalf + (mouthHalf - throatHalf) * std::pow(1 - t, 2.2);
-    if (i == 0) cairo_move_to(cr, x, cy - half);
-    else cairo_line_to(cr, x, cy - half);
+    if (i == 0)
+      cairo_move_to(cr, x, cy - half);
+    else
+      cairo_line_to(cr, x, cy - half);
   }
   for (int i = 40; i >= 0; --i) {
     const double t = i / 40.0;
@@ -89,14 +86,8 @@ void drawHornMarker(Image& marker) {
     cairo_line_to(cr, x, cy + half);
   }
   cairo_close_path(cr);
-  cairo_pattern_t* metal = cairo_pattern_create_linear(0, cy - mouthHalf, 0, cy + mouthHalf);
-  addStop(metal, 0, rgb(0x8f8b84));
-  addStop(metal, 0.3, rgb(0xf2efe8));
-  addStop(metal, 0.55, rgb(0xa19d95));
-  addStop(metal, 1, rgb(0x3c3a36));
-  cairo_set_source(cr, metal);
-  cairo_fill(cr);
-  cairo_pattern_destroy(metal);
+  fillLinear(cr, 0, cy - mouthHalf, 0, cy + mouthHalf,
+             {{0, rgb(0x8f8b84)}, {0.3, rgb(0xf2efe8)}, {0.55, rgb(0xa19d95)}, {1, rgb(0x3c3a36)}});
 
   // The mouth: a bright rolled rim around the dark opening.
   cairo_save(cr);
@@ -120,58 +111,7 @@ void drawHornMarker(Image& marker) {
 
 void drawDrumMarker(Image& marker) {
   cairo_t* cr = marker.cr();
-  const double top = 0.5, bottom = 11.5;
-
-  // Baffle face of the drum: lighter wood, curving away at both ends.
-  cairo_pattern_t* wood = cairo_pattern_create_linear(0, 0, 120, 0);
-  addStop(wood, 0.0, rgb(0x2a1b11));
-  addStop(wood, 0.5, rgb(0x9a6a43));
-  addStop(wood, 1.0, rgb(0x2a1b11));
-  cairo_set_source(cr, wood);
-  cairo_rectangle(cr, 6, top, 108, bottom - top);
-  cairo_fill(cr);
-  cairo_pattern_destroy(wood);
-
-  // Grain.
-  Noise noise(2010);
-  for (int i = 0; i < 7; ++i) {
-    const double y = top + 1.2 + i * 1.45 + noise.next() * 0.5;
-    setColour(cr, rgb(0x2b1a0f), 0.18 + 0.12 * noise.next());
-    cairo_set_line_width(cr, 0.6);
-    cairo_move_to(cr, 6, y);
-    cairo_curve_to(cr, 40, y + noise.next() - 0.5, 80, y + noise.next() - 0.5, 114, y);
-    cairo_stroke(cr);
-  }
-
-  // The open scoop with its slats, dark inside.
-  const Rect port{38, top + 2, 44, bottom - top - 4};
-  roundedRect(cr, port, 2);
-  setColour(cr, rgb(0x0a0705));
-  cairo_fill(cr);
-  for (int i = 1; i < 6; ++i) {
-    const double x = port.x + i * port.w / 6;
-    setColour(cr, rgb(0x7a5434), 0.8);
-    cairo_set_line_width(cr, 1.2);
-    cairo_move_to(cr, x, port.y + 0.5);
-    cairo_line_to(cr, x, port.bottom() - 0.5);
-    cairo_stroke(cr);
-  }
-  roundedRect(cr, port.inset(-0.6), 2.4);
-  setColour(cr, rgb(0xd4a574), 0.7);
-  cairo_set_line_width(cr, 0.8);
-  cairo_stroke(cr);
-
-  // Cylinder shading top and bottom.
-  cairo_pattern_t* round = cairo_pattern_create_linear(0, top, 0, bottom);
-  addStop(round, 0, rgb(0x000000), 0.45);
-  addStop(round, 0.35, rgb(0xffffff), 0.08);
-  addStop(round, 0.6, rgb(0x000000), 0.0);
-  addStop(round, 1, rgb(0x000000), 0.5);
-  cairo_set_source(cr, round);
-  cairo_rectangle(cr, 6, top, 108, bottom - top);
-  cairo_fill(cr);
-  cairo_pattern_destroy(round);
-
+  drawDrumFace(cr, {6, 0.5, 108, 11}, {38, 2.5, 44, 7}, 3, 2010);
   fadeEnds(cr, 120, 14, 14, 14);
 }
 
