@@ -52,6 +52,17 @@ Button* addButton(CFrame& frame, int bitmapId, const CRect& area, CControlListen
     return button;
 }
 
+// A name typed into a save dialog without an extension gets the file type's, as the
+// dialogs of other platforms do, so the file shows up in the next load dialog's filter.
+std::string withExtension(const std::string& path, const std::string& extension)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (extension.empty() || path.find('.', nameStart) != std::string::npos || nameStart == path.size())
+        return path;
+    return path + "." + extension;
+}
+
 } // namespace
 
 CControlListener* CPresetSystemEditor::panelListener()
@@ -250,9 +261,9 @@ bool CPresetSystemEditor::chooseFile(const FileDialogRequest& request, FileChose
     selector->setFileExtension({request.filterDescription, request.extension});
     selector->setInitialDirectory(request.directory.c_str());
     selector->setDefaultSaveName(request.fileName.c_str());
-    const bool started = selector->run([done = std::move(chosen)](CNewFileSelector*, const char* path) {
+    const bool started = selector->run([done = std::move(chosen), request](CNewFileSelector*, const char* path) {
         if (path != nullptr && path[0] != '\0')
-            done(path);
+            done(request.save ? withExtension(path, request.extension) : std::string(path));
     });
     if (!started)
         delete selector; // another dialog of this window is still open

@@ -8,17 +8,11 @@ constexpr float kClearValue = 0.5f;
 
 CPSKickButton::CPSKickButton(const CRect& rect, CControlListener* controlListener, int controlTag,
                              CCoord oneFrameHeight, CBitmap* bitmap, bool onlyOnDoubleClick)
-    : CKickButton(rect, controlListener, controlTag, oneFrameHeight, bitmap), doubleClickOnly(onlyOnDoubleClick)
+    : CPSHoverButton(rect, controlListener, controlTag, oneFrameHeight, bitmap), doubleClickOnly(onlyOnDoubleClick)
 {
-    setFrameCount(kFrames);
 }
 
-void CPSKickButton::draw(CDrawContext& context)
-{
-    if (background != nullptr)
-        drawFrame(context, *background, pressed ? 2 : (hovered ? 1 : 0), size, offset);
-    setDirty(false);
-}
+void CPSKickButton::draw(CDrawContext& context) { drawState(context, pressed); }
 
 MouseResult CPSKickButton::onMouseDown(CPoint&, const CButtonState& buttons)
 {
@@ -42,20 +36,6 @@ void CPSKickButton::release()
     setValue(0.0f);
     pressed = false;
     invalid();
-}
-
-MouseResult CPSKickButton::onMouseEntered(CPoint&, const CButtonState&)
-{
-    hovered = true;
-    invalid();
-    return MouseResult::Handled;
-}
-
-MouseResult CPSKickButton::onMouseExited(CPoint&, const CButtonState&)
-{
-    hovered = false;
-    invalid();
-    return MouseResult::Handled;
 }
 
 } // namespace kestro

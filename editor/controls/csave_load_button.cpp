@@ -4,17 +4,11 @@ namespace kestro {
 
 CSaveLoadButton::CSaveLoadButton(const CRect& rect, CControlListener* controlListener, int controlTag,
                                  CCoord oneFrameHeight, CBitmap* bitmap)
-    : CKickButton(rect, controlListener, controlTag, oneFrameHeight, bitmap)
+    : CPSHoverButton(rect, controlListener, controlTag, oneFrameHeight, bitmap)
 {
-    setFrameCount(kFrames);
 }
 
-void CSaveLoadButton::draw(CDrawContext& context)
-{
-    if (background != nullptr)
-        drawFrame(context, *background, getValue() != 0.0f ? 2 : (hovered ? 1 : 0), size, offset);
-    setDirty(false);
-}
+void CSaveLoadButton::draw(CDrawContext& context) { drawState(context, getValue() != 0.0f); }
 
 MouseResult CSaveLoadButton::onMouseDown(CPoint&, const CButtonState& buttons)
 {
@@ -28,20 +22,6 @@ MouseResult CSaveLoadButton::onMouseDown(CPoint&, const CButtonState& buttons)
     setValue(0.0f);
     invalid();
     return MouseResult::HandledNoFurtherEvents;
-}
-
-MouseResult CSaveLoadButton::onMouseEntered(CPoint&, const CButtonState&)
-{
-    hovered = true;
-    invalid();
-    return MouseResult::Handled;
-}
-
-MouseResult CSaveLoadButton::onMouseExited(CPoint&, const CButtonState&)
-{
-    hovered = false;
-    invalid();
-    return MouseResult::Handled;
 }
 
 } // namespace kestro

@@ -1,28 +1,20 @@
 #pragma once
 // The bank and preset arrows: one notification per click, 1.0 normally and 0.5 for the
 // right button with nothing else held, which the panel takes as "load a file written with
-// the other byte order". Three frames: idle, under the mouse, pressed.
+// the other byte order".
 
-#include "toolkit/cbuttons.h"
+#include "editor/controls/cps_hover_button.h"
 
 namespace kestro {
 
-class CSaveLoadButton : public CKickButton {
+class CSaveLoadButton : public CPSHoverButton {
 public:
-    static constexpr int kFrames = 3;
     static constexpr float kReversedValue = 0.5f;
 
     CSaveLoadButton(const CRect& size, CControlListener* listener, int tag, CCoord frameHeight, CBitmap* background);
 
     void draw(CDrawContext& context) override;
     MouseResult onMouseDown(CPoint& where, const CButtonState& buttons) override;
-    MouseResult onMouseEntered(CPoint& where, const CButtonState& buttons) override;
-    MouseResult onMouseExited(CPoint& where, const CButtonState& buttons) override;
-
-    bool isHovered() const { return hovered; }
-
-private:
-    bool hovered = false;
 };
 
 } // namespace kestro

@@ -247,7 +247,7 @@ TEST_F(PresetPanel, ChosenFileIsTransferredWhenTheDialogAnswersAtIdle)
     editor->realDialogs = true;
     const fs::path dir = fs::path(settings.dir) / "dialog";
     const fs::path file = fs::path(settings.dir) / "saved.tvp";
-    writeFakeDialog(dir, file.string());
+    writeFakeDialog(dir, (fs::path(settings.dir) / "saved").string()); // the extension is added
     ScopedPath path(dir.string());
 
     probe.selectProgram(4);
@@ -260,6 +260,7 @@ TEST_F(PresetPanel, ChosenFileIsTransferredWhenTheDialogAnswersAtIdle)
     EXPECT_EQ(fs::file_size(file), 1361u);
     EXPECT_STREQ(editor->rememberedPresetFile(), "saved.tvp");
 
+    writeFakeDialog(dir, file.string());
     probe.selectProgram(6);
     click(panel::kLoadPreset);
     for (int i = 0; i < 500 && programName(6) != "Program 4"; ++i) {

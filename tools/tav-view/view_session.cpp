@@ -1,11 +1,11 @@
 #include "tools/tav-view/view_session.h"
 
-#include "platform/headless/headless_window.h"
 #include "toolkit/headless_parent.h"
 #include "tools/tav-render/demo_signal.h"
 #include "tools/tav-render/messages.h"
 #include "tools/tav-render/plugin_loader.h"
 #include "tools/tav-render/plugin_state.h"
+#include "tools/tav-view/png_file.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -179,7 +179,7 @@ int renderPng(const ViewOptions& options, const std::string& defaultPluginPath)
         plugin->dispatch(effEditIdle);
     plugin->dispatch(effEditClose);
 
-    if (!writePixelsAsPng(options.pngPath, pixels.data(), width, height, 4 * width))
+    if (!writePng(options.pngPath, pixels.data(), width, height, 4 * width))
         return fail("cannot write " + render::inQuotes(options.pngPath));
     return kExitOk;
 }
