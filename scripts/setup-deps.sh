@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsndfile1-dev libx11-dev
+  libsndfile1-dev libx11-dev libxtst-dev xvfb
   libcairo2-dev libfreetype-dev libpng-dev fonts-liberation
   clang libclang-rt-14-dev
   # The Windows DLLs: mingw-w64 (posix threads), GoogleTest's sources for the cross build,

@@ -144,6 +144,8 @@ BOOL CALLBACK findBox(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+} // namespace
+
 std::wstring windowText(HWND window)
 {
     const int length = ::GetWindowTextLengthW(window);
@@ -152,10 +154,9 @@ std::wstring windowText(HWND window)
     return text;
 }
 
-} // namespace
-
-MessageBoxWatcher::MessageBoxWatcher(DWORD thread)
-    : thread_(thread), stopEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), watcher_([this] { watch(); })
+MessageBoxWatcher::MessageBoxWatcher(Answer answer, DWORD thread)
+    : answer_(std::move(answer)), thread_(thread), stopEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      watcher_([this] { watch(); })
 {
 }
 
@@ -185,7 +186,10 @@ void MessageBoxWatcher::watch()
         HWND text = ::GetDlgItem(search.box, kMessageTextId);
         boxes_.push_back(Box{windowText(search.box), text != nullptr ? windowText(text) : std::wstring()});
         answered = search.box;
-        ::PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+        if (answer_)
+            answer_(search.box);
+        else
+            ::PostMessageW(search.box, WM_COMMAND, IDOK, 0);
     }
 }
 

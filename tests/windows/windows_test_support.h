@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
@@ -47,28 +48,34 @@ private:
     std::wstring path_;
 };
 
-// Watches one thread for message boxes; each box found is read and answered with OK.
+// Watches one thread for dialogs (message boxes, file dialogs) while it waits in one. Each
+// dialog found is handed to `answer` once; the default reads a message box and presses OK.
 class MessageBoxWatcher {
 public:
     struct Box {
         std::wstring caption;
         std::wstring text;
     };
-    explicit MessageBoxWatcher(DWORD thread = ::GetCurrentThreadId());
+    using Answer = std::function<void(HWND dialog)>;
+
+    explicit MessageBoxWatcher(Answer answer = {}, DWORD thread = ::GetCurrentThreadId());
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
-    // Stops watching and gives every box seen, in order.
+    // Stops watching and gives every dialog seen, in order (text: a message box's text).
     std::vector<Box> stop();
 
 private:
     void watch();
 
+    Answer answer_;
     DWORD thread_;
     HANDLE stopEvent_;
     std::vector<Box> boxes_;
     std::thread watcher_;
 };
+
+std::wstring windowText(HWND window);
 
 } // namespace kestro::test

@@ -1,0 +1,21 @@
+#pragma once
+// Everything an editor needs from the toolkit in one include.
+
+#include "toolkit/aeff_gui_editor.h"
+#include "toolkit/cbitmap.h"
+#include "toolkit/cbuttons.h"
+#include "toolkit/ccontrol.h"
+#include "toolkit/cdraw_context.h"
+#include "toolkit/cframe.h"
+#include "toolkit/cknob.h"
+#include "toolkit/cmessage_box.h"
+#include "toolkit/cnew_file_selector.h"
+#include "toolkit/coption_menu.h"
+#include "toolkit/cparam_display.h"
+#include "toolkit/csplash_screen.h"
+#include "toolkit/ctext_edit.h"
+#include "toolkit/cview.h"
+#include "toolkit/cview_container.h"
+#include "toolkit/events.h"
+#include "toolkit/geometry.h"
+#include "toolkit/platform_window.h"
