@@ -1,12 +1,13 @@
 #include "dsp/biquad_filter.h"
 
+#include "dsp/numeric.h"
+
 #include <cmath>
 
 namespace kestro {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
 constexpr double kMinRate = 20000.0;
 constexpr double kMaxRate = 400000.0;
 constexpr double kFallbackRate = 44100.0;

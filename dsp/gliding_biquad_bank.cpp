@@ -1,3 +1,4 @@
+#include "dsp/numeric.h"
 #include "dsp/gliding_biquad_bank.h"
 
 #include "dsp/fast_math.h"
@@ -11,7 +12,6 @@ namespace {
 using simd::Mask;
 using simd::Pack;
 
-constexpr double kTwoPi = 6.283185307179586;
 
 template <int W>
 [[gnu::always_inline]] inline Mask<W> laneMask(unsigned lanes) {

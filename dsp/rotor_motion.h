@@ -8,6 +8,7 @@
 // setSampleRate() run on the audio thread, and the editor reads the phase and the speed
 // while audio runs. Every value that crosses threads is a relaxed atomic.
 
+#include "dsp/numeric.h"
 #include <atomic>
 #include <cstdint>
 
@@ -35,14 +36,12 @@ private:
     std::atomic<T> v_;
 };
 
-// Recursive states are written through this so that values below ~1e-28 become exact
-// zeros instead of denormals (no processor flush modes are used anywhere).
-inline double flush(double x) { return (x + 1e-12) - 1e-12; }
+using kestro::flush;
+using kestro::kPi;
+using kestro::kTwoPi;
 
 inline constexpr double kSpeedOfSound = 340.29;
 inline constexpr double kSecondsPerMetre = 0.0029386699579770194; // 1 / 340.29
-inline constexpr double kTwoPi = 6.283185307179586;
-inline constexpr double kPi = 3.141592653589793;
 inline constexpr double kMinSampleRate = 11025.0;
 
 } // namespace rotor

@@ -244,7 +244,7 @@ protected:
     }
     template <int W>
     [[gnu::always_inline]] static simd::Pack<W> guardFractionLanes(const simd::Pack<W>& t) {
-        return (t + 1e-12) - 1e-12;
+        return (t + kDenormalGuard) - kDenormalGuard;
     }
     template <int W>
     [[gnu::always_inline]] static simd::Pack<W> cubicLanes(const simd::Pack<W>& t, const simd::Pack<W>& a,
@@ -257,7 +257,7 @@ protected:
     }
     template <int W>
     [[gnu::always_inline]] static simd::Pack<W> flushLanes(const simd::Pack<W>& x) {
-        return (x + 1e-12) - 1e-12;
+        return (x + kDenormalGuard) - kDenormalGuard;
     }
     template <int W>
     [[gnu::always_inline]] static simd::Pack<W> wrapUnitLanes(const simd::Pack<W>& x) {

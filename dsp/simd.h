@@ -119,25 +119,24 @@ template <int W>
 template <int W>
 [[gnu::always_inline]] inline Mask<W> operator~(const Mask<W>& a) { return {~a.m}; }
 
-// Per lane: m ? a : b. Spelled as bit operations, which every instruction set has.
+// Per lane: m ? a : b. The vector conditional becomes one blend where the instruction set
+// has it and the and/and-not/or of the bits where it does not; either way each lane is a or b.
 template <int W>
 [[gnu::always_inline]] inline Pack<W> select(const Mask<W>& m, const Pack<W>& a, const Pack<W>& b) {
-    using I = typename Raw<W>::I;
-    using F = typename Raw<W>::F;
-    return {reinterpret_cast<F>((m.m & reinterpret_cast<I>(a.v)) | (~m.m & reinterpret_cast<I>(b.v)))};
+    return {m.m ? a.v : b.v};
 }
 
+// Lanes are all ones or all zeros, so one OR (AND) over the lanes answers without a branch
+// per lane.
 template <int W>
 [[gnu::always_inline]] inline bool any(const Mask<W>& m) {
-    bool r = false;
-    for (int i = 0; i < W; ++i) r = r || m.m[i] != 0;
-    return r;
+    if constexpr (W == 2) return (m.m[0] | m.m[1]) != 0;
+    else return ((m.m[0] | m.m[1]) | (m.m[2] | m.m[3])) != 0;
 }
 template <int W>
 [[gnu::always_inline]] inline bool all(const Mask<W>& m) {
-    bool r = true;
-    for (int i = 0; i < W; ++i) r = r && m.m[i] != 0;
-    return r;
+    if constexpr (W == 2) return (m.m[0] & m.m[1]) != 0;
+    else return ((m.m[0] & m.m[1]) & (m.m[2] & m.m[3])) != 0;
 }
 
 template <int W>

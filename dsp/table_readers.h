@@ -16,6 +16,8 @@
 //   clamped readers: table[0 .. n] readable (n is the index of the last element); n < 0
 //     reads table[0].
 
+#include "dsp/numeric.h"
+
 #include <cmath>
 
 namespace kestro {
@@ -35,7 +37,7 @@ inline constexpr double kWrappedFastLimit = 1073741824.0;
 }
 
 // The spline fraction gets the engine's denormal guard.
-inline double guardFraction(double t) { return (t + 1e-12) - 1e-12; }
+inline double guardFraction(double t) { return flush(t); }
 
 struct WrappedIndex {
     int j;    // first of the four taps

@@ -51,8 +51,6 @@ CPresetSystemEditor::~CPresetSystemEditor()
     storeFileLocations();
 }
 
-void CPresetSystemEditor::showProgramNameOnly(const char*) {}
-
 void CPresetSystemEditor::showProgramName(const char* text)
 {
     showProgramNameOnly(text);
@@ -260,30 +258,28 @@ bool CPresetSystemEditor::savePresetToPath(const std::string& path)
 
 bool CPresetSystemEditor::loadBankFile(bool reversed)
 {
-    const auto path = chooseFile({reversed ? "Load bank (endian-reversed)" : "Load bank", kBankFilter,
-                                  kBankExtension, directory.data(), bankFile.data(), false});
-    return path && loadBankFromPath(*path, reversed);
+    return chooseFile({reversed ? "Load bank (endian-reversed)" : "Load bank", kBankFilter, kBankExtension,
+                       directory.data(), bankFile.data(), false},
+                      [this, reversed](const std::string& path) { loadBankFromPath(path, reversed); });
 }
 
 bool CPresetSystemEditor::saveBankFile()
 {
-    const auto path =
-        chooseFile({"Save bank", kBankFilter, kBankExtension, directory.data(), bankFile.data(), true});
-    return path && saveBankToPath(*path);
+    return chooseFile({"Save bank", kBankFilter, kBankExtension, directory.data(), bankFile.data(), true},
+                      [this](const std::string& path) { saveBankToPath(path); });
 }
 
 bool CPresetSystemEditor::loadPresetFile(bool reversed)
 {
-    const auto path = chooseFile({reversed ? "Load preset (endian-reversed)" : "Load preset", kPresetFilter,
-                                  kPresetExtension, directory.data(), presetFile.data(), false});
-    return path && loadPresetFromPath(*path, reversed);
+    return chooseFile({reversed ? "Load preset (endian-reversed)" : "Load preset", kPresetFilter, kPresetExtension,
+                       directory.data(), presetFile.data(), false},
+                      [this, reversed](const std::string& path) { loadPresetFromPath(path, reversed); });
 }
 
 bool CPresetSystemEditor::savePresetFile()
 {
-    const auto path =
-        chooseFile({"Save preset", kPresetFilter, kPresetExtension, directory.data(), presetFile.data(), true});
-    return path && savePresetToPath(*path);
+    return chooseFile({"Save preset", kPresetFilter, kPresetExtension, directory.data(), presetFile.data(), true},
+                      [this](const std::string& path) { savePresetToPath(path); });
 }
 
 // ---- stored defaults and memos ----

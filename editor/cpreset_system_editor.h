@@ -9,17 +9,22 @@
 
 #include "presets/preset_images.h"
 #include "toolkit/aeff_gui_editor.h"
+#include "toolkit/ccontrol.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace kestro {
 
 class CPresetSystemEffect;
+class CTAVTextEdit;
+class COptionMenu;
+class CSaveLoadButton;
+class CPSKickButton;
 
 class CPresetSystemEditor : public AEffGUIEditor {
 public:
@@ -50,7 +55,8 @@ public:
                                    bool reversed);
     virtual std::vector<std::uint8_t> buildPresetImage();
 
-    // File commands: a dialog chooses the path, then the transfer below does the work.
+    // File commands: a dialog chooses the path, then the transfer below does the work. The
+    // dialog runs while the host goes on; true when it was started.
     virtual bool loadBankFile(bool reversed);
     virtual bool saveBankFile();
     virtual bool storeDefaultBank();
@@ -84,8 +90,15 @@ public:
     // Shows the name in the panel and renames the current program with it.
     void showProgramName(const char* text);
 
+    // The preset panel in the window's bottom row. RotaryEditor opens it after its own
+    // controls exist, closes it first, and lets it see every control's change first: it
+    // returns true when the change was one of the panel's own tags.
+    virtual bool openPresetPanel();
+    virtual void closePresetPanel();
+    virtual bool presetPanelValueChanged(CControl* control);
+
     // The panel's program menu follows renamed slots (bit i for slot i).
-    virtual void programNamesChanged(std::uint32_t /*renamedSlots*/) {}
+    virtual void programNamesChanged(std::uint32_t renamedSlots);
 
     const char* rememberedDirectory() const { return directory.data(); }
     const char* rememberedBankFile() const { return bankFile.data(); }
@@ -100,15 +113,51 @@ protected:
         std::string fileName;
         bool save;
     };
-    // The toolkit's file dialog; without one there is nothing to choose.
-    virtual std::optional<std::string> chooseFile(const FileDialogRequest& /*request*/) { return std::nullopt; }
+    using FileChosen = std::function<void(const std::string& path)>;
+    // Starts the toolkit's file dialog in the open window; `chosen` runs later, from the
+    // frame's idle, with the path the user chose (not at all when the dialog was cancelled
+    // or the window closed first). False when no dialog could be started.
+    virtual bool chooseFile(const FileDialogRequest& request, FileChosen chosen);
     // The manual button goes back to its released look once the manual was asked for.
-    virtual void releaseManualButton() {}
-    virtual void redrawFrame() {}
+    virtual void releaseManualButton();
+    virtual void redrawFrame();
 
     CPresetSystemEffect* presetEffect() const { return presets; }
 
+    // The panel's controls while the window is open (null otherwise).
+    struct PanelControls {
+        CTAVTextEdit* nameField = nullptr;
+        COptionMenu* programMenu = nullptr;
+        CControl* programRocker = nullptr;
+        CSaveLoadButton* loadBank = nullptr;
+        CSaveLoadButton* saveBank = nullptr;
+        CPSKickButton* bankLabel = nullptr;
+        CSaveLoadButton* loadPreset = nullptr;
+        CSaveLoadButton* savePreset = nullptr;
+        CPSKickButton* presetLabel = nullptr;
+        CPSKickButton* recallMemoA = nullptr;
+        CPSKickButton* storeMemoA = nullptr;
+        CPSKickButton* recallMemoB = nullptr;
+        CPSKickButton* storeMemoB = nullptr;
+        CPSKickButton* manual = nullptr;
+    };
+    const PanelControls& panelControls() const { return panel; }
+
 private:
+    // Hands the panel's changes to presetPanelValueChanged when the editor is not itself a
+    // control listener (a derived editor that is one sees them first in its valueChanged).
+    class PanelListener : public CControlListener {
+    public:
+        explicit PanelListener(CPresetSystemEditor& owner) : editor(owner) {}
+        void valueChanged(CControl* control) override { editor.presetPanelValueChanged(control); }
+
+    private:
+        CPresetSystemEditor& editor;
+    };
+    CControlListener* panelListener();
+    // Program i becomes current from the rocker or the menu: menu, field, selection, name.
+    void selectFromPanel(VstInt32 index, const char* name);
+
     using PathText = std::array<char, kPathTextSize>;
 
     // Applies a whole image (file or stored value); `endOnProgramZero` for bank files.
@@ -122,6 +171,8 @@ private:
     std::string rememberPath(const std::string& path, PathText& fileName);
 
     CPresetSystemEffect* presets;
+    PanelControls panel;
+    PanelListener fallbackListener{*this};
     PathText directory{};
     PathText bankFile{};
     PathText presetFile{};

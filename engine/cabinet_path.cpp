@@ -2,6 +2,7 @@
 // rotors, crosstalk, microphones and room at the model rate, resampling in between, and the
 // dry substitute the rebuild fade falls back to. Audio thread only.
 
+#include "dsp/numeric.h"
 #include "engine/rotary_effect.h"
 
 #include <cmath>
@@ -9,67 +10,12 @@
 
 namespace kestro {
 
-namespace {
-
-inline double flush(double x)
-{
-    return (x + 1e-12) - 1e-12;
-}
-
-// 32-tap single-precision dot product over a ring stored twice. Four interleaved partial
-// sums: the order is fixed (lane k mod 4, then pairwise), so results never depend on how
-// the compiler schedules it.
-inline float dot32(const float* kernel, const float* ring)
-{
-    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-    for (int k = 0; k < 32; k += 4) {
-        s0 += kernel[k] * ring[k];
-        s1 += kernel[k + 1] * ring[k + 1];
-        s2 += kernel[k + 2] * ring[k + 2];
-        s3 += kernel[k + 3] * ring[k + 3];
-    }
-    return (s0 + s1) + (s2 + s3);
-}
-
-// Asymmetric tube curve of the drive stage.
-inline double tubeCurve(double u)
-{
-    const double q = u < 0.0 ? (2.0 * u) / (2.0 - 0.25 * u) : u / (0.5 * u + 1.0);
-    const double p = 0.55 * q;
-    return ((1.5 * p - 0.5 * p * p * p) - 0.3) * 1.4;
-}
-
-[[gnu::cold, gnu::noinline]] double reduceLinePosition(double pos, int length)
-{
-    if (!std::isfinite(pos))
-        return 0.0;
-    pos = std::fmod(pos, static_cast<double>(length));
-    if (pos < 0.0)
-        pos += length;
-    return pos < static_cast<double>(length) ? pos : 0.0;
-}
-
-// Linear read of a feedback line at (write position - delay), wrapped into the line.
-inline double readLine(const double* line, std::int32_t write, double delay, int length, std::int32_t mask)
-{
-    double pos = static_cast<double>(write) - delay;
-    if (pos < 0.0)
-        pos += length;
-    if (!(pos >= 0.0 && pos < static_cast<double>(length)))
-        pos = reduceLinePosition(pos, length);
-    const std::int32_t i = static_cast<std::int32_t>(pos);
-    const double f = pos - i;
-    return line[i & mask] * (1.0 - f) + line[(i + 1) & mask] * f;
-}
-
-} // namespace
-
 template <typename Sample>
 void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* out0, Sample* out1, VstInt32 frames,
-                                 int fadeMode)
+                                 FadeMotion fade)
 {
     constexpr double kMicMix = 0.50118723362; // -6 dB
-    const double fadeGoal = fadeMode == 1 ? 1.0 : 0.0;
+    const double fadeGoal = fade == FadeMotion::TowardSubstitute ? 1.0 : 0.0;
     const double bypassGoal = bypassTarget.load(std::memory_order_relaxed);
 
     BiquadFilter& presence = *toneFilters[0];
@@ -94,9 +40,9 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
     DrumRotor& drumP = *drumPrimary;
     DrumRotor& drumS = *drumSecondary;
     EarlyReflections& room = *reflections;
-    double* const drumL = drumLine.data();
-    double* const hornL = hornLine.data();
-    double* const cabinetL = cabinetLine.data();
+    double* const drumL = lines.drum.data();
+    double* const hornL = lines.horn.data();
+    double* const cabinetL = lines.cabinet.data();
     double* const cur = current.data();
     const double* const goal = blockTarget.data();
 
@@ -104,7 +50,7 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
         const double inA = static_cast<double>(in0[i]);
         const double inB = static_cast<double>(in1[i]);
 
-        if (fadeMode != 0)
+        if (fade != FadeMotion::Hold)
             fadeLevel = flush(fadeLevel + (fadeGoal - fadeLevel) * fadeCoefficient);
         bypassMix = flush(bypassMix + (bypassGoal - bypassMix) * fadeCoefficient);
         // At rest the mix is exactly its target, so a bypassed effect passes the input
@@ -132,20 +78,7 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
         double x = flush(flush((inA + inB) * 0.5) * inputGain);
 
         // 3. Drive.
-        if (blockDriveType == 1) {
-            const double a = tubeCurve(drive * x * 1.18);
-            const double b = tubeCurve(-a);
-            driveLowPass = flush((-b - driveLowPass) * driveDcCoefficient + driveLowPass);
-            const double y = (-b - driveLowPass) / drive;
-            if (std::fabs(x) >= 1e-8)
-                x = y;
-        } else if (blockDriveType == 2) {
-            const double u = drive * x * 1.34349;
-            const double c = (std::fabs(u + 1.0) - std::fabs(u - 1.0)) * 0.5;
-            const double y = (1.5 * c - 0.5 * c * c * c) * 0.5 / drive;
-            if (std::fabs(x) >= 1e-8)
-                x = y;
-        }
+        x = driveStage.process(blockDriveType, x, drive);
 
         // 4. Tone stack.
         x *= cur[SmPostDriveGain];
@@ -156,30 +89,23 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
 
         // The dry substitute follows the input in every mode, so a fade always lands on the
         // present input rather than on whatever was there when the mode changed.
-        const double halfA = inputGain * inA * 0.5;
-        const double halfB = inputGain * inB * 0.5;
-        dryLeft = flush((dryLeft - halfA) * dryPole + halfA);
-        dryRight = flush((dryRight - halfB) * dryPole + halfB);
+        dry.follow(inputGain, inA, inB);
 
         double left;
         double right;
         if (blockAmpOnly != 0) {
             // 5. Amplifier only: the rotor model and its clock stand still.
-            left = (1.0 - fadeLevel) * x + fadeLevel * dryLeft;
-            right = (1.0 - fadeLevel) * x + fadeLevel * dryRight;
+            left = (1.0 - fadeLevel) * x + fadeLevel * dry.left;
+            right = (1.0 - fadeLevel) * x + fadeLevel * dry.right;
         } else {
             // 6. Decimation.
-            firPosition = (firPosition - 1) & 31;
-            const std::size_t pos = static_cast<std::size_t>(firPosition);
-            const float xf = static_cast<float>(x);
-            firInput[pos] = xf;
-            firInput[pos + 32] = xf;
+            const std::size_t pos = resampler.push(x);
 
             double L = 0.0;
             double R = 0.0;
             // 7. The model runs on every N-th host sample.
             if ((counter & factorMask) == 0) {
-                const double xd = kernel != nullptr ? static_cast<double>(dot32(kernel, &firInput[pos])) : x;
+                const double xd = resampler.decimated(pos, x);
 
                 // 8a-c. Drum and horn feeds, horn voicing.
                 const double D = flush(drumFeed.process(xd) * cur[SmDrumInputGain]);
@@ -195,16 +121,16 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
                     Hr = f.processGlidingSaturating(Hr);
 
                 // 8d. Crosstalk reads.
-                const std::int32_t w = lineWrite;
-                const double t1 = readLine(drumL, w, cur[SmDelay1], kLineLength, kLineMask) * cur[SmGain1] *
+                const std::int32_t w = lines.write;
+                const double t1 = FeedbackLines::read(drumL, w, cur[SmDelay1]) * cur[SmGain1] *
                                   cur[SmDrumToTube];
-                const double t2 = readLine(cabinetL, w, cur[SmDelay2], kLineLength, kLineMask) * cur[SmBrToTube] *
+                const double t2 = FeedbackLines::read(cabinetL, w, cur[SmDelay2]) * cur[SmBrToTube] *
                                   cur[SmGain2] * 4.0;
-                const double t3 = readLine(hornL, w, cur[SmDelay3], kLineLength, kLineMask) * cur[SmGain3] *
+                const double t3 = FeedbackLines::read(hornL, w, cur[SmDelay3]) * cur[SmGain3] *
                                   cur[SmHornToDrum] * 0.25;
-                const double t4 = readLine(cabinetL, w, cur[SmDelay4], kLineLength, kLineMask) * cur[SmBrToDrum] *
+                const double t4 = FeedbackLines::read(cabinetL, w, cur[SmDelay4]) * cur[SmBrToDrum] *
                                   cur[SmGain4] * 4.0;
-                const double t5 = readLine(hornL, w, cur[SmDelay5], kLineLength, kLineMask) * cur[SmGain5] * 0.1575;
+                const double t5 = FeedbackLines::read(hornL, w, cur[SmDelay5]) * cur[SmGain5] * 0.1575;
 
                 // 8e. Rotors.
                 const double dr = drumP.processPrimary(D);
@@ -265,7 +191,7 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
                 drum = (1.0 - b) * drum + b * drumLowPassState;
 
                 // 8m-n. Advance the lines, microphone mix.
-                lineWrite = (w + 1) & kLineMask;
+                lines.write = (w + 1) & FeedbackLines::kMask;
                 L = flush(flush(hornB * cur[SmPan2Left] + hornA * cur[SmPan1Left]) + drum * cur[SmDrumPanLeft]) *
                     kMicMix;
                 R = flush(flush(hornB * cur[SmPan2Right] + hornA * cur[SmPan1Right]) + drum * cur[SmDrumPanRight]) *
@@ -275,23 +201,17 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
             // 9. Back to the host rate.
             double modelLeft;
             double modelRight;
-            if (kernel == nullptr) {
+            if (resampler.kernel == nullptr) {
                 modelLeft = static_cast<float>(L);
                 modelRight = static_cast<float>(R);
             } else {
-                const float lf = static_cast<float>(imageLeft.process(L) * factorGain);
-                const float rf = static_cast<float>(imageRight.process(R) * factorGain);
-                firLeft[pos] = lf;
-                firLeft[pos + 32] = lf;
-                firRight[pos] = rf;
-                firRight[pos + 32] = rf;
-                modelLeft = dot32(kernel, &firLeft[pos]);
-                modelRight = dot32(kernel, &firRight[pos]);
+                resampler.interpolate(pos, static_cast<float>(imageLeft.process(L) * factorGain),
+                                      static_cast<float>(imageRight.process(R) * factorGain), modelLeft, modelRight);
             }
 
             // 11. Crossfade to the dry substitute while the engine rebuilds.
-            left = (1.0 - fadeLevel) * modelLeft + fadeLevel * dryLeft;
-            right = (1.0 - fadeLevel) * modelRight + fadeLevel * dryRight;
+            left = (1.0 - fadeLevel) * modelLeft + fadeLevel * dry.left;
+            right = (1.0 - fadeLevel) * modelRight + fadeLevel * dry.right;
             // Wraps after about 13 hours at 44.1 kHz; N divides 2^32, so the pattern holds.
             counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + 1u);
         }
@@ -306,7 +226,8 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
     }
 }
 
-template void RotaryEffect::renderSamples<float>(const float*, const float*, float*, float*, VstInt32, int);
-template void RotaryEffect::renderSamples<double>(const double*, const double*, double*, double*, VstInt32, int);
+template void RotaryEffect::renderSamples<float>(const float*, const float*, float*, float*, VstInt32, FadeMotion);
+template void RotaryEffect::renderSamples<double>(const double*, const double*, double*, double*, VstInt32,
+                                                  FadeMotion);
 
 } // namespace kestro

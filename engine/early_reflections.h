@@ -3,6 +3,8 @@
 // attenuated and individually low-passed copy of that side's room send. Runs at the
 // model rate.
 
+#include "dsp/numeric.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -68,7 +70,6 @@ public:
     std::int32_t writePosition() const { return writePos_; }
 
 private:
-    static double flush(double x) { return (x + 1e-12) - 1e-12; }
     static bool valid(int tap) { return tap >= 0 && tap < kTaps; }
     static std::size_t idx(int tap) { return static_cast<std::size_t>(tap); }
 

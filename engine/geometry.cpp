@@ -2,6 +2,7 @@
 // the drum, and both from the cabinet. The results are targets; the cabinet model glides the
 // delays and gains there over about 30 ms.
 
+#include "dsp/numeric.h"
 #include "engine/rotary_effect.h"
 
 #include <cmath>
@@ -13,7 +14,6 @@ namespace {
 constexpr double kSecondsPerMetre = 0.0029386699579770194; // 1 / 340.29 m/s
 constexpr double kMicHeightSquared = 0.5929;               // 0.77 m above the rotor plane
 constexpr double kMicHeight = 0.77;
-constexpr double kTwoPi = 6.283185307179586;
 
 struct Point {
     double x;

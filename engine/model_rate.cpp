@@ -2,6 +2,7 @@
 // 32-tap FIR kernels for decimation and interpolation. Also the rate-dependent rebuilds.
 // All of it runs on the audio thread behind the rebuild fade (or in the constructor).
 
+#include "dsp/numeric.h"
 #include "engine/rotary_effect.h"
 
 #include "params/parameter_table.h"
@@ -38,10 +39,6 @@ alignas(64) constexpr float kKernel8[32] = {
     3.83681e-06f,  3.42788e-07f,  1.05304e-08f, 0.0f,
 };
 
-inline double flush(double x)
-{
-    return (x + 1e-12) - 1e-12;
-}
 
 // 1 - exp(-1 / (rate * t)) with the time constant given as the float it has always been.
 double smoothingCoefficient(double rate, float seconds)
@@ -89,7 +86,7 @@ static void applyRateChoice(double hostRate, int cpuMode, std::int32_t& factor, 
 
 void RotaryEffect::selectModelRate()
 {
-    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, kernel, modelRateValue);
+    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, resampler.kernel, modelRateValue);
     factorMask = factor - 1;
     modelRateReciprocal = 1.0 / modelRateValue;
     factorGain = static_cast<double>(factor);
@@ -101,8 +98,8 @@ void RotaryEffect::selectModelRate()
     factorSeen.store(factor, std::memory_order_relaxed);
     modelRateSeen.store(modelRateValue, std::memory_order_relaxed);
 
-    const double hornOctaves = 2.0 * static_cast<double>(parameters[60].load(std::memory_order_relaxed));
-    const double drumOctaves = 2.0 * static_cast<double>(parameters[89].load(std::memory_order_relaxed));
+    const double hornOctaves = 2.0 * static_cast<double>(parameters[kHornReflectionLpf].load(std::memory_order_relaxed));
+    const double drumOctaves = 2.0 * static_cast<double>(parameters[kDrumReflectionLpf].load(std::memory_order_relaxed));
     forHornVoices([&](HornRotor& v) { v.setReflectionLpf(hornOctaves); });
     forDrumVoices([&](DrumRotor& v) { v.setReflectionLpf(drumOctaves); });
     clearEngineState();
@@ -117,7 +114,7 @@ void RotaryEffect::selectModelRateAfterSuspend()
         hostRateReciprocal = 1.0 / rate;
         hostNyquist = 0.5 * rate;
     }
-    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, kernel, modelRateValue);
+    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, resampler.kernel, modelRateValue);
     factorMask = factor - 1;
     modelRateReciprocal = 1.0 / modelRateValue;
     hornPrimary[0]->setSampleRate(modelRateValue, factor);
@@ -134,15 +131,9 @@ void RotaryEffect::selectModelRateAfterSuspend()
 
 void RotaryEffect::clearLinesAndRings()
 {
-    std::fill(drumLine.begin(), drumLine.end(), 0.0);
-    std::fill(hornLine.begin(), hornLine.end(), 0.0);
-    std::fill(cabinetLine.begin(), cabinetLine.end(), 0.0);
-    lineWrite &= kLineMask;
-    driveLowPass = 0.0;
-    firInput.fill(0.0f);
-    firLeft.fill(0.0f);
-    firRight.fill(0.0f);
-    firPosition = 31;
+    lines.clear();
+    driveStage.lowPass = 0.0;
+    resampler.clear();
 }
 
 template <typename Fn>
@@ -164,13 +155,13 @@ void RotaryEffect::forEachEngineFilter(Fn&& fn)
 
 void RotaryEffect::clearEngineState()
 {
-    driveLowPass = 0.0;
+    driveStage.lowPass = 0.0;
     hornFeedState = 0.0;
     hornFeedPrevious = 0.0;
     drumSmoother = 0.0;
     hornSmoother = 0.0;
-    dryLeft = 0.0;
-    dryRight = 0.0;
+    // The dry substitute is not model state: it is what the output rests on while the model
+    // is rebuilt, so it keeps following the input. Restarting it at silence clicked.
     drumLowPassState = 0.0;
     if (modelRateValue < hostRate) {
         for (auto& f : antiImaging)
@@ -191,7 +182,7 @@ void RotaryEffect::setComponentRates()
 
     const double half = 0.5 * modelRateValue;
     const float v22 = parameters[kHornHighPass].load(std::memory_order_relaxed);
-    double hornHz = v22 < 0.01f ? 0.0 : std::exp(2.966 * static_cast<double>(v22)) * 53.33 - 34.94;
+    double hornHz = !(static_cast<double>(v22) >= 0.01) ? 0.0 : std::exp(2.966 * static_cast<double>(v22)) * 53.33 - 34.94;
     hornHz = std::max(std::min(hornHz, half), 20.0);
     const float v29 = parameters[kDrumLowPass].load(std::memory_order_relaxed);
     double drumHz = v29 == 1.0f ? 0.0 : 200.0 * std::pow(100.0, static_cast<double>(v29));
@@ -208,7 +199,7 @@ void RotaryEffect::setComponentRates()
     hornFeedCoefficient = flush(std::pow(0.005, 500.0 * T));
     drumSmootherCoefficient = flush(std::exp(-20106.192982976 * T));
     hornSmootherCoefficient = flush(std::exp(-28274.33388231 * T));
-    dryPole = flush(std::exp(-18849.55592154 * T));
+    dry.pole = flush(std::exp(-18849.55592154 * T));
 
     hornPrimary[0]->prepareFilters();
     hornPrimary[1]->prepareFilters();
@@ -226,14 +217,7 @@ void RotaryEffect::fullRebuild()
     counter = 0;
     selectModelRate();
 
-    // No glide after a rebuild: every smoothed value starts at its target.
-    for (int i = 0; i < kSmoothedCount; ++i) {
-        current[static_cast<std::size_t>(i)] = smoothTarget[static_cast<std::size_t>(i)].load(std::memory_order_relaxed);
-        blockTarget[static_cast<std::size_t>(i)] = current[static_cast<std::size_t>(i)];
-    }
-    drive = driveTarget.load(std::memory_order_relaxed);
-    driveBlockTarget = drive;
-    glidesSettled = false;
+    snapGlidesToTargets();
 
     parameterCoefficient = smoothingCoefficient(hostRate, 0.03f);
     driveCoefficient = smoothingCoefficient(hostRate, 0.1f);
@@ -245,10 +229,21 @@ void RotaryEffect::fullRebuild()
     computeEarlyReflections();
 
     const double baseRate = static_cast<double>(getSampleRate());
-    driveDcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
+    driveStage.dcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
 
     const float h = parameters[kHornDistance].load(std::memory_order_relaxed);
-    setParameter(119, hornAmplitudeClipForDistance(h));
+    setParameter(kHornAmplitudeClip, hornAmplitudeClipForDistance(h));
+}
+
+void RotaryEffect::snapGlidesToTargets()
+{
+    for (std::size_t i = 0; i < current.size(); ++i) {
+        current[i] = smoothTarget[i].load(std::memory_order_relaxed);
+        blockTarget[i] = current[i];
+    }
+    drive = driveTarget.load(std::memory_order_relaxed);
+    driveBlockTarget = drive;
+    glidesSettled = false;
 }
 
 void RotaryEffect::computeEarlyReflections()

@@ -2,6 +2,7 @@
 // the fade state machine and the one task group it carries out per call while the output
 // rests on the dry substitute.
 
+#include "dsp/numeric.h"
 #include "engine/rotary_effect.h"
 
 #include "params/parameter_table.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr double kFadeOutDone = 0.96837722339;
 constexpr double kFadeInDone = 0.0316227766;
 
-inline double flush(double x)
-{
-    return (x + 1e-12) - 1e-12;
-}
 
 } // namespace
 
@@ -119,6 +116,9 @@ void RotaryEffect::runTaskGroup()
         drumPrimary->rebuildGeometry();
         drumSecondary->rebuildGeometry();
         computeGeometry();
+        // The rebuilt model starts at the geometry and set-up of its new rate, not gliding
+        // there from delays counted in the old rate's samples.
+        snapGlidesToTargets();
         // Everything the set-up asked for has just been rebuilt.
         selfRaisedTasks = 0;
         finished = true;
@@ -209,6 +209,22 @@ void RotaryEffect::consumeBlockStartRequests(bool doublePrecision)
         bypassMix = bypassSnapValue.load(std::memory_order_relaxed);
 }
 
+void RotaryEffect::takeBlockTargets()
+{
+    for (std::size_t k = 0; k < blockTarget.size(); ++k) {
+        const double t = smoothTarget[k].load(std::memory_order_relaxed);
+        if (t != blockTarget[k]) {
+            blockTarget[k] = t;
+            glidesSettled = false;
+        }
+    }
+    driveBlockTarget = driveTarget.load(std::memory_order_relaxed);
+    blockDriveType = driveType.load(std::memory_order_relaxed);
+    blockAmpOnly = ampOnly.load(std::memory_order_relaxed);
+    blockSetupLevel = setupHornLevel.load(std::memory_order_relaxed);
+    blockNoiseSend = noiseSend.load(std::memory_order_relaxed);
+}
+
 template <typename Sample>
 void RotaryEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
 {
@@ -235,38 +251,29 @@ void RotaryEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 samp
 
     consumeBlockStartRequests(std::is_same_v<Sample, double>);
 
-    // Targets once per block; a moved target wakes the glides.
-    for (int k = 0; k < kSmoothedCount; ++k) {
-        const double t = smoothTarget[static_cast<std::size_t>(k)].load(std::memory_order_relaxed);
-        if (t != blockTarget[static_cast<std::size_t>(k)]) {
-            blockTarget[static_cast<std::size_t>(k)] = t;
-            glidesSettled = false;
-        }
-    }
-    driveBlockTarget = driveTarget.load(std::memory_order_relaxed);
-    blockDriveType = driveType.load(std::memory_order_relaxed);
-    blockAmpOnly = ampOnly.load(std::memory_order_relaxed);
-    blockSetupLevel = setupHornLevel.load(std::memory_order_relaxed);
-    blockNoiseSend = noiseSend.load(std::memory_order_relaxed);
+    takeBlockTargets();
     const float activityAtStart = midi.activityLevel();
     midiLevel = activityAtStart;
 
     std::int32_t state = fadeStateRequest.load(std::memory_order_relaxed);
     if (state == Rebuilding) {
         runTaskGroup();
+        // What the group set (geometry, microphone set-up, the Setup table's level) applies
+        // from this block on, not one block late.
+        takeBlockTargets();
         state = fadeStateRequest.load(std::memory_order_relaxed);
     }
 
     switch (state) {
     case Running:
-        renderSamples(in0, in1, out0, out1, frames, 0);
+        renderSamples(in0, in1, out0, out1, frames, FadeMotion::Hold);
         break;
     case FadingOut:
     case Rebuilding:
-        renderSamples(in0, in1, out0, out1, frames, 1);
+        renderSamples(in0, in1, out0, out1, frames, FadeMotion::TowardSubstitute);
         break;
     default:
-        renderSamples(in0, in1, out0, out1, frames, 2);
+        renderSamples(in0, in1, out0, out1, frames, FadeMotion::TowardModel);
         break;
     }
 

@@ -76,8 +76,8 @@ RotaryEffect::RotaryEffect(audioMasterCallback hostCallback)
     factor = 1;
     factorMask = 0;
     factorGain = 1.0;
-    kernel = nullptr;
-    lineWrite &= kLineMask;
+    resampler.kernel = nullptr;
+    lines.write &= FeedbackLines::kMask;
 
     for (int i = 0; i < 4; ++i)
         parameters[static_cast<std::size_t>(kFirstSpare + i)].store(kSpareInitialValues[static_cast<std::size_t>(i)],
@@ -128,9 +128,7 @@ void RotaryEffect::createComponents()
     drumPrimary = std::make_unique<DrumRotor>(true);
     drumSecondary = std::make_unique<DrumRotor>(false);
 
-    drumLine.assign(kLineLength, 0.0);
-    hornLine.assign(kLineLength, 0.0);
-    cabinetLine.assign(kLineLength, 0.0);
+    lines.allocate();
     reflections = std::make_unique<EarlyReflections>();
 }
 

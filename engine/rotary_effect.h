@@ -8,7 +8,7 @@
 //   model_rate.cpp          model-rate choice, resampling kernels, the full rebuild
 //   cabinet_path.cpp        the per-sample cabinet model
 //   geometry.cpp            crosstalk distances between rotors and microphones
-//   params/set_parameter.cpp  normalized values into engine values, parameter texts
+//   set_parameter.cpp       normalized values into engine values (appliers by group), texts
 //
 // Threads: setParameter, suspend and resume may run on any thread; the processing calls
 // on the audio thread. Everything that crosses is a relaxed atomic: the audio thread reads
@@ -17,6 +17,7 @@
 #include "dsp/biquad_filter.h"
 #include "dsp/drum_rotor.h"
 #include "dsp/horn_rotor.h"
+#include "engine/cabinet_stages.h"
 #include "engine/early_reflections.h"
 #include "presets/midi_control.h"
 #include "presets/cpreset_system_effect.h"
@@ -91,6 +92,10 @@ public:
     // Rotor voices, read-only: phases and speeds for the editor's rotor displays.
     const HornRotor& hornVoice(int microphone) const { return *hornPrimary[microphone == 1 ? 1 : 0]; }
     const DrumRotor& drumVoice() const { return *drumPrimary; }
+    // The sustain pedal as the editor's lamp shows it (1.0 while held) and whether the
+    // speakers are bypassed (amplifier only, the rotor strips then rest).
+    double sustainState() const { return midi.sustainIndicator(); }
+    bool speakersBypassed() const { return ampOnly.load(std::memory_order_relaxed) != 0; }
     const BiquadFilter& hornPostFilter(int microphone) const { return *hornPostFilters[microphone == 1 ? 1 : 0]; }
 
     // Rebuild tasks (bits of the pending-task word).
@@ -175,11 +180,19 @@ private:
     void forEachEngineFilter(Fn&& fn);
     void computeGeometry();
     void consumeBlockStartRequests(bool doublePrecision);
+    // Targets once per block (and again after a task group, whose targets then start
+    // gliding in the block that set them); a moved target wakes the glides.
+    void takeBlockTargets();
+    // No glide after a rebuild: every smoothed value starts at its target.
+    void snapGlidesToTargets();
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
+    // Which way the fade level moves during a block: not at all (running), toward the dry
+    // substitute (fading out, rebuilding) or back toward the model (fading in).
+    enum class FadeMotion { Hold, TowardSubstitute, TowardModel };
     template <typename Sample>
     void renderSamples(const Sample* in0, const Sample* in1, Sample* out0, Sample* out1, VstInt32 frames,
-                       int fadeMode);
+                       FadeMotion fade);
 
     // ---- parameter mapping helpers ----
     void storeValue(VstInt32 index, float v);
@@ -190,6 +203,14 @@ private:
         if (std::isfinite(value))
             smoothTarget[static_cast<std::size_t>(which)].store(value, std::memory_order_relaxed);
     }
+    // setParameter's appliers, one per group of indices; each answers whether the index is
+    // one of its group.
+    bool applySwitchParameter(VstInt32 index, float v);
+    bool applyAmplifierParameter(VstInt32 index, float v);
+    bool applyHornParameter(VstInt32 index, float v);
+    bool applyDrumParameter(VstInt32 index, float v);
+    bool applyRoomParameter(VstInt32 index, float v);
+    bool applyNoiseParameter(VstInt32 index, float v);
     void applyLever(float v);
     void applyStop(float v);
     void applyHornDistance(float v);
@@ -298,7 +319,6 @@ private:
     double factorGain = 1.0;
     double modelRateValue = 44100.0;
     double modelRateReciprocal = 1.0 / 44100.0;
-    const float* kernel = nullptr;
 
     // Fade and bypass.
     double bypassMix = 0.0;
@@ -309,12 +329,10 @@ private:
     double parameterCoefficient = 0.0;
     double driveCoefficient = 0.0;
     double slowCoefficient = 0.0;
-    double driveDcCoefficient = 0.0;
     double hornFeedCoefficient = 0.0;
     double drumLowPassCoefficient = 0.0;
     double drumSmootherCoefficient = 0.0; // 3200 Hz
     double hornSmootherCoefficient = 0.0; // 4500 Hz
-    double dryPole = 0.0;                 // 3000 Hz
 
     // Smoothed values (current) and the targets of this block.
     alignas(64) std::array<double, kSmoothedCount> current{};
@@ -331,26 +349,16 @@ private:
     double blockNoiseSend = 0.0;
 
     // Signal state.
-    double driveLowPass = 0.0;
     double hornFeedState = 0.0;
     double hornFeedPrevious = 0.0;
     double drumLowPassState = 0.0;
     double drumSmoother = 0.0;
     double hornSmoother = 0.0;
-    double dryLeft = 0.0;
-    double dryRight = 0.0;
     std::int32_t counter = 0;
-    std::int32_t firPosition = 31;
-    alignas(64) std::array<float, 64> firInput{};
-    alignas(64) std::array<float, 64> firLeft{};
-    alignas(64) std::array<float, 64> firRight{};
-
-    static constexpr int kLineLength = 1024;
-    static constexpr std::int32_t kLineMask = kLineLength - 1;
-    std::vector<double> drumLine;
-    std::vector<double> hornLine;
-    std::vector<double> cabinetLine;
-    std::int32_t lineWrite = 0;
+    DriveStage driveStage;
+    DrySubstitute dry;
+    ModelRateResampler resampler;
+    FeedbackLines lines;
 
     // Components.
     std::array<std::unique_ptr<BiquadFilter>, 4> toneFilters;   // presence, low-mid, top, bottom

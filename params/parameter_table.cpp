@@ -147,7 +147,7 @@ float shownFrequency(int index, float v, double frequencyLimitHz)
         return limitFrequency(hornHighPassFrequency(v), frequencyLimitHz);
     case kDrumLowPass:
         return limitFrequency(drumLowPassFrequency(v), frequencyLimitHz);
-    case 116:
+    case kDrumSplitterFrequency:
         return splitterFrequency(v);
     default:
         return frequencyCurve(v);
@@ -175,8 +175,9 @@ bool hasValueSlot(int index)
     if (!isValidParameterIndex(index))
         return false;
     switch (index) {
-    case 36: case 57: case 59: case 64: case 65: case 66: case 67: case 71: case 73:
-    case 81: case 82: case 83: case 84: case 108:
+    case kReserved36: case kReserved57: case kReserved59: case kReserved64: case kReserved65:
+    case kReserved66: case kReserved67: case kReserved71: case kDrumOpenBackMode:
+    case kReserved81: case kReserved82: case kReserved83: case kReserved84: case kReserved108:
         return false;
     default:
         return true;
@@ -186,8 +187,11 @@ bool hasValueSlot(int index)
 bool isStoredAsDouble(int index)
 {
     switch (index) {
-    case 15: case 46: case 47: case 48: case 49: case 50: case 51: case 52: case 56: case 60:
-    case 80: case 85: case 86: case 89: case 92: case 95: case 113: case 114:
+    case kColor: case kHornRay1Front: case kHornRay2BackSides: case kHornRay3BackRight:
+    case kHornRay4BackLeft: case kHornRay5Lbr: case kHornRay6Rbl: case kHornRays7To10:
+    case kHornZAxisRays: case kHornReflectionLpf:
+    case kDrumFlip: case kDrumRay1Front: case kDrumRay2BackSides: case kDrumReflectionLpf:
+    case kHornStaticRay: case kDrumStaticRay: case kDrumRay3BackLeft: case kDrumRay4BackRight:
         return true;
     default:
         return false;
@@ -251,8 +255,11 @@ void getParameterDisplay(int index, float v, char* text, double frequencyLimitHz
         copyText(positionOf(v, 1) != 0 ? "Stopped" : "Running", text);
         break;
     case kMech: case kHornGain: case kDrumGain:
-    case 37: case 43: case 61: case 74: case 75: case 76: case 77: case 78:
-    case 102: case 103: case 104: case 105: case 115: case 117:
+    case kHornInputGain: case kHornMic2Gain: case kDrumInputGain: case kAmpPostDriveGain:
+    case kBrToTubeMicGain: case kBrToDrumMicGain: case kDrumToTubeFeedback:
+    case kHornToDrumFeedback:
+    case kSlowSampleVolume: case kFastSampleVolume: case kAccelSampleVolume:
+    case kDecelSampleVolume: case kDrumSampleVolume: case kDrumLpStaticGain:
         formatDb(levelCurve(v), text);
         break;
     case kBottom: case kLoMid: case kPresence: case kTop:
@@ -297,65 +304,69 @@ void getParameterDisplay(int index, float v, char* text, double frequencyLimitHz
     case kMidiChannel:
         formatMidiChannel(positionOf(v, 17), text);
         break;
-    case 38: case 40: case 62:
+    case kHornMic1Angle: case kHornMic2Angle: case kDrumMicAngle:
         printf1(text, micAngle(v) * 360.0f);
         break;
-    case 39: case 42: case 63:
+    case kHornMic1Pan: case kHornMic2Pan: case kDrumMicPan:
         formatPan(v, text);
         break;
-    case 41:
+    case kHornMic2Distance:
         // The unit sits in the text as well as in the label.
         std::snprintf(text, kTextBufferSize, "%.1f%%",
                       static_cast<double>(static_cast<float>(mic2DistanceOffset(v)) * 100.0f));
         break;
-    case 44: case 68: case 96: case 97:
+    case kHornFmRadius: case kDrumFmRadius: case kHornAmRadius: case kDrumAmRadius:
         printf1(text, radiusCurve(v) * 100.0f);
         break;
-    case 45: case 60: case 69: case 89:
+    case kHornAttenuation: case kHornReflectionLpf: case kDrumAttenuation: case kDrumReflectionLpf:
         // The engine value is 2v; the text doubles it again.
         printf2(text, static_cast<float>(2.0 * static_cast<double>(v)) * 2.0f);
         break;
-    case 46: case 47: case 48: case 49: case 50: case 51: case 52: case 56:
-    case 85: case 86: case 92: case 95: case 107: case 113: case 114:
+    case kHornRay1Front: case kHornRay2BackSides: case kHornRay3BackRight: case kHornRay4BackLeft:
+    case kHornRay5Lbr: case kHornRay6Rbl: case kHornRays7To10: case kHornZAxisRays:
+    case kDrumRay1Front: case kDrumRay2BackSides: case kHornStaticRay: case kDrumStaticRay:
+    case kRoomXCutoff: case kDrumRay3BackLeft: case kDrumRay4BackRight:
         printf2(text, v);
         break;
-    case 53: case 54: case 87: case 88: case 106: case 111: case 112: case 116:
+    case kHornLpfCutLow: case kHornLpfCutHigh: case kDrumLpfCutLow: case kDrumLpfCutHigh:
+    case kRoomMainCutoff: case kDrumStaticFilterCutoff: case kHornStaticFilterCutoff:
+    case kDrumSplitterFrequency:
         formatFrequency(shownFrequency(index, v, frequencyLimitHz), text);
         break;
-    case 55: case 70: case 119:
+    case kHornReflectionCoeff: case kDrumReflectionCoeff: case kHornAmplitudeClip:
         formatDb(attenuationCurve(v), text);
         break;
-    case 58: case 80:
+    case kHornFlip: case kDrumFlip:
         copyText(orientationOf(v) >= 0.0 ? "Off" : "On", text);
         break;
-    case 72:
+    case kHornOpenBackMode:
         formatOnOff(static_cast<float>(truncateToInt(2.0f * v)), text);
         break;
-    case 73:
+    case kDrumOpenBackMode:
         copyText("Not implemented", text);
         break;
-    case 90:
+    case kHornAttenuationDistance:
         printf0(text, static_cast<float>(hornAttenuationDistance(v)) * 100.0f);
         break;
-    case 91:
+    case kDrumAttenuationDistance:
         printf0(text, drumAttenuationDistance(v) * 100.0f);
         break;
-    case 93: case 94:
+    case kHornAttDecayExp: case kDrumAttDecayExp:
         printf2(text, static_cast<float>(decayExponentCurve(v)));
         break;
-    case 98: case 110:
+    case kHornFilterSaturation: case kDrumFilterSaturation:
         printf2(text, static_cast<float>(saturationCurve(v)));
         break;
-    case 99:
+    case kRoomSize:
         printf2(text, static_cast<float>(roomSize(v)));
         break;
-    case 100:
+    case kVirtualRoomSize:
         printf2(text, static_cast<float>(virtualRoomSize(v)));
         break;
-    case 101:
+    case kRoomLrDelay:
         printf1(text, static_cast<float>(roomLrDelay(v)) * 100.0f);
         break;
-    case 109: case 118:
+    case kSlowSpeedButton: case kAmpOnly:
         formatOnOff(static_cast<float>(positionOf(v, 1)), text);
         break;
     default:

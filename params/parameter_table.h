@@ -10,6 +10,7 @@
 #pragma once
 
 #include "params/display_rules.h"
+#include "params/parameter_indices.h"
 
 #include <array>
 
@@ -19,42 +20,6 @@ inline constexpr int kNumParameters = 120;
 inline constexpr int kNumHostParameters = 36;
 inline constexpr int kNumPrograms = 32;
 
-// Host indices the engine refers to by name.
-enum HostParameter : int {
-    kBypass = 0,
-    kCpuMode = 1,
-    kLever = 2,
-    kSpeed = 3,
-    kStop = 4,
-    kMech = 5,
-    kBottom = 6,
-    kLoMid = 7,
-    kPresence = 8,
-    kTop = 9,
-    kSetup = 10,
-    kInput = 11,
-    kType = 12,
-    kDrive = 13,
-    kSize = 14,
-    kColor = 15,
-    kAmount = 16,
-    kHornSlowSpeed = 17,
-    kHornFastSpeed = 18,
-    kHornAccel = 19,
-    kHornDecel = 20,
-    kHornDistance = 21,
-    kHornHighPass = 22,
-    kHornGain = 23,
-    kDrumSlowSpeed = 24,
-    kDrumFastSpeed = 25,
-    kDrumAccel = 26,
-    kDrumDecel = 27,
-    kDrumDistance = 28,
-    kDrumLowPass = 29,
-    kDrumGain = 30,
-    kFirstSpare = 31, // 31..34 are stored and carried in programs, nothing reads them
-    kMidiChannel = 35,
-};
 
 bool isValidParameterIndex(int index);   // 0..119
 bool canParameterBeAutomated(int index); // 0..35

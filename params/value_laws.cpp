@@ -106,7 +106,7 @@ float amountDrive(float v)
 float hornHighPassFrequency(float v)
 {
     // Written as a negated >= so that NaN also lands on "off".
-    if (!(v >= 0.01f))
+    if (!(static_cast<double>(v) >= 0.01))
         return 0.0f;
     return static_cast<float>(53.33 * std::exp(2.966 * static_cast<double>(v)) - 34.94);
 }

@@ -81,8 +81,8 @@ double amountGain(float v);
 float amountDrive(float v);
 
 // Horn high-pass frequency H in Hz: 53.33 * exp(2.966 v) - 34.94, double, single; exactly 0
-// (off) below 0.01. The threshold is compared in float (0.01f), so the float a host sends
-// for "0.01" switches the filter on. 20 Hz .. 1000.4 Hz.
+// (off) when v < 0.01, with v compared as given: the float a host sends for 1 % is
+// 0.0099999998, below 0.01, so it is "Off". 20 Hz .. 1000.4 Hz.
 float hornHighPassFrequency(float v);
 
 // Drum low-pass frequency P in Hz: 200 * powf(100, v), float; exactly 0 (off) when v is

@@ -3,15 +3,17 @@
 // the values through setParameterAutomated so that the host and the editor follow.
 #pragma once
 
+#include "params/parameter_indices.h"
+
 #include <array>
 
 namespace kestro {
 
-// Size position 1..5 (index 0 here is size 1): values for index 99 (Early Refl. Room Size)
-// then index 100 (Early Refl. Virtual Room Size), applied in that order.
+// Size position 1..5 (index 0 here is size 1): values for kRoomSize then kVirtualRoomSize,
+// applied in that order.
 struct RoomSizeRow {
-    float roomSize;        // index 99
-    float virtualRoomSize; // index 100
+    float roomSize;        // kRoomSize
+    float virtualRoomSize; // kVirtualRoomSize
 };
 
 inline constexpr std::array<RoomSizeRow, 5> kSizeTable = {{
@@ -24,7 +26,9 @@ inline constexpr std::array<RoomSizeRow, 5> kSizeTable = {{
 
 // Setup position 0..5. The values are applied to kSetupTableIndices in that order; the
 // setup level is an engine gain, not a parameter.
-inline constexpr std::array<int, 8> kSetupTableIndices = {118, 38, 40, 41, 43, 37, 39, 42};
+inline constexpr std::array<int, 8> kSetupTableIndices = {kAmpOnly,          kHornMic1Angle, kHornMic2Angle,
+                                                         kHornMic2Distance, kHornMic2Gain,  kHornInputGain,
+                                                         kHornMic1Pan,      kHornMic2Pan};
 
 struct SetupRow {
     std::array<float, 8> values; // in the order of kSetupTableIndices

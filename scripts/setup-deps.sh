@@ -12,6 +12,9 @@ packages=(
   # The Windows DLLs: mingw-w64 (posix threads), GoogleTest's sources for the cross build,
   # and 64-bit wine with a virtual X display for the tests (no i386 architecture needed).
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest wine wine64 xvfb xauth
+  # Packages and installers: dpkg-shlibdeps and lintian for the Debian package, makensis for
+  # the Windows installer.
+  dpkg-dev file lintian nsis
 )
 
 missing=()

@@ -13,6 +13,15 @@ for preset in release asan; do
   cmake --build --preset "$preset"
   echo "== ${preset}: test"
   ctest --preset "$preset"
+  if [ "$preset" = release ]; then
+    # The per-user install and the Debian package, from this build (dpkg needs root).
+    if [ "$(id -u)" -eq 0 ]; then
+      echo "== release: install and package"
+      bash packaging/test-install.sh build/release
+    else
+      echo "== release: install and package skipped (dpkg -i needs root)"
+    fi
+  fi
 done
 
 echo "== Windows DLLs (mingw-w64, tests under wine)"

@@ -15,4 +15,8 @@ for preset in windows-x64 windows-x86; do
   echo "== ${preset}: test"
   ctest --preset "$preset"
 done
+# The installer from both DLLs, installed and removed again under wine.
+echo "== Windows installer (NSIS, under wine)"
+KESTRO_DLL64="build/windows-x64/TAV Kestro_x64.dll" KESTRO_DLL32="build/windows-x86/TAV Kestro.dll" \
+  bash packaging/windows/test-installer.sh
 echo "== Windows builds and tests: $((SECONDS - start)) s"

@@ -65,8 +65,13 @@ std::unique_ptr<PlatformWindow> createNativeWindow(const PlatformWindowRequest& 
 // rendering). Defined in platform/headless.
 std::unique_ptr<PlatformWindow> createHeadlessWindow(const PlatformWindowRequest& request);
 
-// The factory frames use when opened on a parent handle: the native one unless a test or
-// tool chose another. Returns the previous factory.
+// A window presenting into a KestroHeadlessParent that the parent handle points to
+// (toolkit/headless_parent.h); null when the handle is not one. Defined in platform/headless.
+std::unique_ptr<PlatformWindow> createHostedHeadlessWindow(const PlatformWindowRequest& request);
+
+// The factory frames use when opened on a parent handle: unless a test or tool chose
+// another, the native one, or the hosted headless one while the environment variable
+// TAV_KESTRO_HEADLESS_PARENT is "1". Returns the previous factory.
 PlatformWindowFactory setPlatformWindowFactory(PlatformWindowFactory factory);
 PlatformWindowFactory platformWindowFactory();
 

@@ -5,6 +5,8 @@
 
 #include "toolkit/platform_window.h"
 
+#include "platform/windows/dib_pixels.h"
+
 #include <windows.h>
 #include <windowsx.h>
 
@@ -286,7 +288,7 @@ private:
             const std::uint8_t* s = backBuffer.data + static_cast<std::ptrdiff_t>(y) * backBuffer.stride + 4 * r.x0;
             std::uint32_t* d = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + r.x0;
             for (int x = r.x0; x < x1; ++x, s += 4)
-                *d++ = (std::uint32_t{s[0]} << 16) | (std::uint32_t{s[1]} << 8) | std::uint32_t{s[2]};
+                *d++ = platform::windows::dibPixel(s);
         }
     }
 
@@ -299,13 +301,7 @@ private:
         if (x1 <= r.x0 || y1 <= r.y0)
             return;
         const int rows = y1 - r.y0;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -rows; // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = platform::windows::topDownDib(width, rows);
         const std::uint32_t* firstRow = pixels.data() + static_cast<std::size_t>(r.y0) * static_cast<std::size_t>(width);
         ::SetDIBitsToDevice(device, r.x0, r.y0, static_cast<DWORD>(x1 - r.x0), static_cast<DWORD>(rows), r.x0, 0, 0,
                             static_cast<UINT>(rows), firstRow, &info, DIB_RGB_COLORS);

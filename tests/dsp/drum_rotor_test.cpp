@@ -76,12 +76,45 @@ TEST(DrumSplitter, NoRayWeightsMeansNoLowOutput) {
     EXPECT_GT(mainEnergy, 1.0) << "the static ray still sounds";
 }
 
-TEST(DrumSplitter, CrossoverFollowsTheModelRate) {
-    auto d = makeDrum(0.0);
-    d->setSplitterFrequency(200.0);
-    EXPECT_DOUBLE_EQ(d->splitterCoeff(), (std::exp(-2 * M_PI * 200.0 / kRate) + 1e-12) - 1e-12);
-    d->setSampleRate(22050.0, 2);
-    EXPECT_DOUBLE_EQ(d->splitterCoeff(), (std::exp(-2 * M_PI * 200.0 / 22050.0) + 1e-12) - 1e-12);
+// Amplitude of the f component of y[from..], by correlation over whole cycles.
+double amplitudeAt(const std::vector<double>& y, std::size_t from, double f, double rate) {
+    const auto n = static_cast<std::size_t>(std::floor((y.size() - from) * f / rate) * rate / f);
+    double re = 0.0, im = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double ph = 2.0 * M_PI * f * static_cast<double>(from + i) / rate;
+        re += y[from + i] * std::cos(ph);
+        im += y[from + i] * std::sin(ph);
+    }
+    return 2.0 * std::hypot(re, im) / static_cast<double>(n);
+}
+
+// The splitter is defined by its frequency, not by a share of the model rate: the low output
+// answers a tone the same way at both model rates, and its corner moves with the frequency.
+TEST(DrumSplitter, LowOutputFollowsTheSplitterFrequencyAtEveryModelRate) {
+    auto lowAmplitude = [](int factor, double splitHz, double f) {
+        const double rate = kRate / factor;
+        auto d = makeDrum(0.0);
+        d->setSampleRate(rate, factor);
+        d->setSplitterFrequency(splitHz);
+        d->reset();
+        d->prepareFilters();
+        d->rebuildGeometry();
+        std::vector<double> low;
+        for (double v : sine(f, rate, static_cast<std::size_t>(0.8 * rate))) {
+            d->processPrimary(v);
+            low.push_back(d->lowOutput());
+        }
+        return amplitudeAt(low, static_cast<std::size_t>(0.4 * rate), f, rate);
+    };
+    auto db = [](double x) { return 20.0 * std::log10(x); };
+    for (double f : {100.0, 200.0, 400.0}) {
+        const double full = lowAmplitude(1, 200.0, f);
+        ASSERT_GT(full, 1e-3) << f;
+        EXPECT_NEAR(db(lowAmplitude(2, 200.0, f) / full), 0.0, 0.2) << f << " Hz";
+    }
+    // A first-order corner an octave up lets a tone between the two through by about
+    // 10 log10((1 + 4) / (1 + 1)) = 4 dB more.
+    EXPECT_NEAR(db(lowAmplitude(1, 400.0, 400.0) / lowAmplitude(1, 200.0, 400.0)), 10.0 * std::log10(2.5), 0.15);
 }
 
 // The baffle's beam value is held at -0.7: the delay of the front ray swings by the whole

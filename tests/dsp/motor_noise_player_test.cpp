@@ -1,4 +1,5 @@
 #include "dsp/motor_noise_player.h"
+#include "dsp/tables/motor_noise_tables.h"
 
 #include "support/alloc_counter.h"
 
@@ -110,6 +111,28 @@ TEST(MotorNoisePlayer, StoppedRotorIsSilentExceptForARunningClick) {
             EXPECT_LT(peak(run(p, clickSamples, 0.0)), 1e-6);
         }
     }
+}
+
+// The click is the recorded click 12 dB below the deceleration volume, through the same
+// band-pass as the motor noise: rebuilt here from the table and a filter of our own.
+TEST(MotorNoisePlayer, ClickSoundsTwelveDecibelsBelowTheDecelerationVolume) {
+    MotorNoisePlayer p(Kind::Horn, 1);
+    p.setSampleRate(kRate);
+    p.setDecelVolume(0.6);
+    p.triggerClick();
+    const NoiseTable& click = clickNoise();
+    BiquadFilter bandPass;
+    bandPass.init(kRate, BiquadFilter::BandPass, 1100.0, 0.25 * p.distance() + 0.05, 0.0);
+    bandPass.setEnabled(true);
+    bandPass.setInstant(true);
+    bandPass.setInstant(false);
+    const double level = 0.6 * std::pow(10.0, -12.0 / 20.0) * p.distanceLevel();
+    const std::vector<double> y = run(p, click.length, 0.0);
+    const double scale = peak(y);
+    ASSERT_GT(scale, 1e-3);
+    for (int n = 0; n < click.length; ++n)
+        ASSERT_NEAR(y[static_cast<std::size_t>(n)],
+                    bandPass.processGliding(static_cast<double>(click.data[n])) * level, 1e-9 * scale) << n;
 }
 
 TEST(MotorNoisePlayer, HornSlowNoiseKeepsItsPitchWhateverTheSpeed) {

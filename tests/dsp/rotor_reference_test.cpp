@@ -7,7 +7,8 @@
 // are tolerated.
 //
 // To re-record after an intended change of the model (never for a speed-up), run with
-// KESTRO_RECORD_ROTOR_REFERENCE=1 and paste the printed table over kReference below.
+// KESTRO_RECORD_ROTOR_REFERENCE=1 and paste the printed table over rotor_reference_values.inc
+// (the test program itself, not CTest: under CTest record mode refuses to run).
 
 #include "dsp/drum_rotor.h"
 #include "dsp/horn_rotor.h"
@@ -244,6 +245,9 @@ class RotorReference : public ::testing::TestWithParam<Case> {};
 
 TEST_P(RotorReference, OutputsMatchTheRecordedFingerprint) {
     const Case& c = GetParam();
+    const char* underCtest = std::getenv("KESTRO_UNDER_CTEST");
+    if (recording() && underCtest != nullptr && std::strcmp(underCtest, "") != 0)
+        FAIL() << "record mode runs only from the test program itself, never under CTest";
     // The voices run two or four lanes at once depending on the processor; both must give
     // the same samples, bit for bit.
     const std::vector<std::vector<double>> ch = runCase(c, false);

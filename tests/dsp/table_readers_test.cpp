@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -133,22 +134,21 @@ TEST(TableReaders, ClampedReadersHoldTheEndValues) {
     EXPECT_EQ(readCubicClamped(5.0, f.data(), -3), static_cast<double>(f[0]));
 }
 
-TEST(TableReaders, ClampedReadersRepeatTheEdgeSamplesInsideTheEndIntervals) {
+// Every interval, the two at each end included: outside the table the edge sample repeats
+// (the sample before the start is the start, the one after the end is the end).
+TEST(TableReaders, ClampedReadersFollowCatmullRomInEveryIntervalWithTheEdgesRepeated) {
     const int last = 12;
     const auto d = clampedTable<double>(last);
     const auto f = clampedTable<float>(last);
-    for (double frac : {0.2, 0.5, 0.9}) {
-        // First interval: the sample before the start is the start itself.
-        EXPECT_NEAR(readCubicClamped(frac, d.data(), last), catmullRom(d[0], d[0], d[1], d[2], frac), 1e-12);
-        EXPECT_NEAR(readCubicClamped(frac, f.data(), last), catmullRom(f[0], f[0], f[1], f[2], frac), 2e-6);
-        // Last interval: the sample after the end is the end itself.
-        const double p = last - 1 + frac;
-        EXPECT_NEAR(readCubicClamped(p, d.data(), last),
-                    catmullRom(d[last - 2], d[last - 1], d[last], d[last], frac), 1e-12);
-        EXPECT_NEAR(readCubicClamped(p, f.data(), last),
-                    catmullRom(f[last - 2], f[last - 1], f[last], f[last], frac), 2e-6);
-        // An interior interval is the plain spline.
-        EXPECT_NEAR(readCubicClamped(5 + frac, d.data(), last), catmullRom(d[4], d[5], d[6], d[7], frac), 1e-12);
+    auto at = [last](const auto& t, int i) { return static_cast<double>(t[std::clamp(i, 0, last)]); };
+    for (int i = 0; i < last; ++i) {
+        for (double frac : {0.2, 0.5, 0.9}) {
+            const double p = i + frac;
+            EXPECT_NEAR(readCubicClamped(p, d.data(), last),
+                        catmullRom(at(d, i - 1), at(d, i), at(d, i + 1), at(d, i + 2), frac), 1e-12) << p;
+            EXPECT_NEAR(readCubicClamped(p, f.data(), last),
+                        catmullRom(at(f, i - 1), at(f, i), at(f, i + 1), at(f, i + 2), frac), 2e-6) << p;
+        }
     }
 }
 

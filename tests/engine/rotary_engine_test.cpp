@@ -155,27 +155,41 @@ TEST(RotaryEngine, FadeMachineMeetsItsThresholdsAndRunsOneTaskGroupPerCall)
     ASSERT_EQ(e.fx->currentFadeState(), RotaryEffect::FadingOut);
     int state = RotaryEffect::FadingOut;
     int groups = 0;
+    // Where the level stood after the block that ended each fade, had it not been snapped:
+    // one 64-sample step of the 20 ms glide from the level before that block.
+    const double keep = std::pow(std::exp(-1.0 / (44100.0 * static_cast<double>(0.02f))), 64.0);
+    double previous = e.fx->currentFadeLevel();
+    bool sawFadeOutEnd = false, sawFadeInEnd = false;
     for (int b = 0; b < 400 && !(state == RotaryEffect::Running && b > 0); ++b) {
         const unsigned before = e.fx->pendingTasks();
         e.run(64, {330.0}, 0.2, 64);
         const int now = e.fx->currentFadeState();
         const double level = e.fx->currentFadeLevel();
         if (state == RotaryEffect::FadingOut) {
-            if (now == RotaryEffect::Rebuilding)
+            if (now == RotaryEffect::Rebuilding) {
                 EXPECT_EQ(level, 1.0);
-            else
+                // -30 dB left to go: the fade-out ends on the first block past it.
+                EXPECT_GT(1.0 - (1.0 - previous) * keep, 0.96837722339);
+                sawFadeOutEnd = true;
+            } else {
                 EXPECT_LE(level, 0.96837722339);
+            }
         }
         if (state == RotaryEffect::Rebuilding && e.fx->pendingTasks() != before)
             ++groups;
         if (state == RotaryEffect::FadingIn) {
-            if (now == RotaryEffect::Running)
+            if (now == RotaryEffect::Running) {
                 EXPECT_EQ(level, 0.0);
-            else
+                EXPECT_LT(previous * keep, 0.0316227766);
+                sawFadeInEnd = true;
+            } else {
                 EXPECT_GE(level, 0.0316227766);
+            }
         }
         state = now;
+        previous = level;
     }
+    EXPECT_TRUE(sawFadeOutEnd && sawFadeInEnd);
     EXPECT_EQ(state, RotaryEffect::Running);
     EXPECT_EQ(groups, 2); // voices (primary, secondary drum, secondary horn), then geometry
 
@@ -253,6 +267,81 @@ TEST(RotaryEngine, RebuildsDoNotClick)
         EXPECT_EQ(e.fx->currentFadeState(), RotaryEffect::Running) << c.index;
         EXPECT_LE(largestStep(during, 0, during.size()), 2.0 * before) << "index " << c.index;
     }
+}
+
+// Model-rate changes rebuild everything behind the dry substitute: a CPU-mode switch either
+// way, and a sample-rate change through suspend and resume while the host keeps playing. A
+// 440 Hz tone at 0.3, 512-frame blocks, default program: the largest step between output
+// samples stays within twice that of the steady tone (a click from a substitute restarted
+// at silence measured three times it).
+TEST(RotaryEngine, ModelRateChangesDoNotClick)
+{
+    struct Change {
+        const char* what;
+        float cpuFrom, cpuTo;
+        float rateFrom, rateTo;
+    };
+    const Change changes[] = {{"economy to brilliant", 0.0f, 1.0f, 44100.0f, 44100.0f},
+                              {"brilliant to economy", 1.0f, 0.0f, 44100.0f, 44100.0f},
+                              {"44.1 to 96 kHz", 0.0f, 0.0f, 44100.0f, 96000.0f},
+                              {"96 to 48 kHz", 1.0f, 1.0f, 96000.0f, 48000.0f},
+                              {"suspend and resume at 44.1 kHz", 1.0f, 1.0f, 44100.0f, 44100.0f}};
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.what);
+        auto fx = std::make_unique<RotaryEffect>(quietHost);
+        fx->setSampleRate(c.rateFrom);
+        fx->setBlockSize(512);
+        fx->setParameter(1, c.cpuFrom);
+        fx->resume();
+        double rate = c.rateFrom;
+        double phase = 0.0;
+        std::vector<float> in(512), out0(512), out1(512);
+        auto run = [&](double seconds) {
+            std::vector<float> y;
+            const long frames = std::lround(seconds * rate);
+            for (long done = 0; done < frames; done += 512) {
+                for (float& v : in) {
+                    v = static_cast<float>(0.3 * std::sin(phase));
+                    phase = std::fmod(phase + 2.0 * M_PI * 440.0 / rate, 2.0 * M_PI);
+                }
+                float* ins[2] = {in.data(), in.data()};
+                float* outs[2] = {out0.data(), out1.data()};
+                fx->processReplacing(ins, outs, 512);
+                y.insert(y.end(), out0.begin(), out0.end());
+            }
+            return y;
+        };
+        run(2.5);
+        const std::vector<float> steadyBefore = run(0.5);
+        if (c.rateFrom != c.rateTo || c.cpuFrom == c.cpuTo) {
+            fx->suspend();
+            fx->setSampleRate(c.rateTo);
+            rate = c.rateTo;
+            fx->resume();
+        }
+        fx->setParameter(1, c.cpuTo);
+        const std::vector<float> during = run(0.5);
+        const std::vector<float> steadyAfter = run(0.5);
+        ASSERT_EQ(fx->currentFadeState(), RotaryEffect::Running);
+        const double steady = std::max(largestStep(steadyBefore, 0, steadyBefore.size()),
+                                       largestStep(steadyAfter, 0, steadyAfter.size()));
+        ASSERT_GT(steady, 0.005);
+        EXPECT_LE(largestStep(during, 0, during.size()), 2.0 * steady);
+    }
+}
+
+// A host sends 1 % as 0.0099999998, which is below the 0.01 where the horn high-pass starts:
+// the engine must sound exactly as with the filter off.
+TEST(RotaryEngine, HornHighPassAtTheHostsOnePercentIsOff)
+{
+    Engine off, onePercent;
+    off.fx->setParameter(22, 0.0f);
+    onePercent.fx->setParameter(22, 0.01f);
+    for (Engine* e : {&off, &onePercent}) {
+        e->start();
+        ASSERT_TRUE(e->settle());
+    }
+    EXPECT_EQ(off.run(22050, {330.0}), onePercent.run(22050, {330.0}));
 }
 
 // Rate of the amplitude modulation of one band of the output: band-pass, power envelope at

@@ -65,7 +65,7 @@ struct Texts {
 float levelL(float v) { return float(0.5048 * (std::exp(2.185 * double(v)) - 1.0)); }
 float timeT(float v) { return float(std::pow(100.0, double(v)) * 0.10000000149011612); }
 float distD(float v) { return float(1.3 * double(v) + 0.35); }
-float hpfH(float v) { return v >= 0.01f ? float(53.33 * std::exp(2.966 * double(v)) - 34.94) : 0.0f; }
+float hpfH(float v) { return double(v) >= 0.01 ? float(53.33 * std::exp(2.966 * double(v)) - 34.94) : 0.0f; }
 float lpfP(float v) { return v == 1.0f ? 0.0f : 200.0f * powf(100.0f, v); }
 
 std::string dB(float x) { return x > 0.0f ? print(1, double(20.0f * log10f(x))) : "-oo"; }
@@ -177,7 +177,9 @@ TEST(HostParameterTexts, AnchorValuesReadAsAUserExpects)
     EXPECT_EQ(label(21, 1.0f), "m");
     EXPECT_EQ(display(21, 0.5f), "65");
     EXPECT_EQ(display(22, 0.0f), "Off");
-    EXPECT_EQ(display(22, 0.01f), "20");
+    // The host's 1 % is the float 0.0099999998, below 0.01: the filter is off.
+    EXPECT_EQ(display(22, 0.01f), "Off");
+    EXPECT_EQ(display(22, std::nextafter(0.01f, 1.0f)), "20");
     EXPECT_EQ(display(22, 1.0f), "1.00");
     EXPECT_EQ(label(22, 1.0f), "kHz");
     EXPECT_EQ(display(29, 0.0f), "200");

@@ -1,5 +1,6 @@
 // Every test program starts here: the per-user settings store must never touch the
-// developer's real configuration, so XDG_CONFIG_HOME points at a fresh directory.
+// developer's real configuration, so XDG_CONFIG_HOME (and XDG_CONFIG_DIRS) point at a fresh
+// directory.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,8 +11,11 @@
 int main(int argc, char** argv)
 {
     std::string base = (std::filesystem::temp_directory_path() / "kestro-test-XXXXXX").string();
-    if (::mkdtemp(base.data()) != nullptr)
+    if (::mkdtemp(base.data()) != nullptr) {
         ::setenv("XDG_CONFIG_HOME", base.c_str(), 1);
+        // Nor values a system-wide install provides (the store falls back to these).
+        ::setenv("XDG_CONFIG_DIRS", (base + "/system").c_str(), 1);
+    }
     ::testing::InitGoogleTest(&argc, argv);
     const int rc = RUN_ALL_TESTS();
     std::error_code ec;

@@ -1,6 +1,6 @@
 // The demo signal: an organ-like chord sequence a newcomer can hear the cabinet with. These
-// check what makes it useful as a demo (audible, not clipping, a swell, a click, harmonics
-// of the chord) and what makes the render reproducible (same samples however it is cut up).
+// check what makes it useful as a demo (audible, not clipping, chords that start and stop as
+// keys do without ticking, a click, harmonics of the chord) and what makes the render reproducible (same samples however it is cut up).
 
 #include "tools/tav-render/demo_signal.h"
 
@@ -70,14 +70,26 @@ TEST(DemoSignal, LevelAndShapeMakeAUsableDemo)
     EXPECT_GT(peak, 0.15) << "too quiet to be a demo";
     EXPECT_LT(peak, 0.95) << "must leave headroom for the amplifier";
 
-    // Slow attack: 30..45 ms into the first chord is well below the held chord.
     const auto ms = [](double m) { return static_cast<std::size_t>(m * kRate / 1000.0); };
-    EXPECT_LT(rms(x, ms(30), ms(45)), 0.5 * rms(x, ms(500), ms(600)));
-    // Key click: the first milliseconds of every chord are far brighter than the held chord.
     for (int chord = 0; chord < DemoSignal::kChordCount; ++chord) {
         const auto start = static_cast<std::size_t>(signal.chordStart(chord));
+        // Played, not swelled: 10..20 ms after the key the chord already sounds at its
+        // held level (the click has died away by then).
+        const double held = rms(x, start + ms(300), start + ms(400));
+        EXPECT_NEAR(rms(x, start + ms(10), start + ms(20)), held, 0.25 * held) << "chord " << chord;
+        // Key click: the first milliseconds of every chord are far brighter than the held chord.
         EXPECT_GT(brightness(x, start, start + ms(3)), 10.0 * brightness(x, start + ms(300), start + ms(400)))
             << "chord " << chord;
+        // No tick: across the change the signal moves no faster from sample to sample than
+        // the held chords beside it do (an abrupt start or stop steps several times further).
+        const std::size_t from = start > ms(20) ? start - ms(20) : 0;
+        double changeStep = 0.0;
+        for (std::size_t i = from + 1; i < start + ms(20); ++i)
+            changeStep = std::max(changeStep, std::fabs(x[i] - x[i - 1]));
+        double heldStep = 0.0;
+        for (std::size_t i = start + ms(300); i < start + ms(700); ++i)
+            heldStep = std::max(heldStep, std::fabs(x[i] - x[i - 1]));
+        EXPECT_LT(changeStep, 4.0 * heldStep) << "chord " << chord;
     }
     // The first chord is C: the 8' fundamental of C3 and its 16' sub-octave are there, a
     // frequency between the partials of the chord is not.

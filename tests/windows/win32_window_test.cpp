@@ -3,6 +3,8 @@
 // (SendInput, as from a user's mouse and keyboard) into frame events at the next idle:
 // presses with capture while a button is held, double-clicks, the wheel and keys.
 
+#include "windows_test_support.h"
+
 #include "toolkit/toolkit.h"
 
 #include <gtest/gtest.h>
@@ -10,81 +12,13 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
 using namespace kestro;
+using namespace kestro::test;
 
 namespace {
-
-// Dispatches whatever is waiting, as a host's message loop does between idle calls.
-void pumpMessages()
-{
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
-template <typename Done>
-bool waitUntil(Done done, const std::function<void()>& idle = {})
-{
-    for (int i = 0; i < 300; ++i) {
-        pumpMessages();
-        if (idle)
-            idle();
-        if (done())
-            return true;
-        ::Sleep(10);
-    }
-    return false;
-}
-
-void sendMouse(DWORD flags, DWORD wheel = 0)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    input.mi.mouseData = wheel;
-    ::SendInput(1, &input, sizeof input);
-}
-
-void sendKey(WORD key, bool down)
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    ::SendInput(1, &input, sizeof input);
-}
-
-void moveTo(HWND window, int x, int y)
-{
-    POINT at{x, y};
-    ::ClientToScreen(window, &at);
-    ::SetCursorPos(at.x, at.y);
-}
-
-// A host's top-level window.
-class HostWindow {
-public:
-    HostWindow(int left, int top)
-    {
-        WNDCLASSW description{};
-        description.lpfnWndProc = &::DefWindowProcW;
-        description.hInstance = ::GetModuleHandleW(nullptr);
-        description.lpszClassName = L"KestroTestHost";
-        ::RegisterClassW(&description);
-        handle = ::CreateWindowExW(0, L"KestroTestHost", L"Host", WS_POPUP | WS_VISIBLE, left, top, 300, 200, nullptr,
-                                   nullptr, description.hInstance, nullptr);
-        ::SetForegroundWindow(handle);
-        pumpMessages();
-    }
-    ~HostWindow() { ::DestroyWindow(handle); }
-    HWND handle;
-};
 
 struct Recorded {
     enum Kind { Down, Up, Move, Wheel, Key } kind;
@@ -143,19 +77,11 @@ struct Listener : CControlListener {
     int changes = 0;
 };
 
-std::vector<HWND> childrenOf(HWND parent)
-{
-    std::vector<HWND> children;
-    for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
-}
-
 } // namespace
 
 TEST(Win32Window, ChildOfTheParentShowsTheFrameAndFollowsRealClicks)
 {
-    HostWindow host(0, 0);
+    HostWindow host;
     for (int round = 0; round < 2; ++round) {
         Listener listener;
         auto* frame = new CFrame(CRect(0, 0, 120, 80), host.handle, nullptr);
@@ -197,7 +123,7 @@ TEST(Win32Window, ChildOfTheParentShowsTheFrameAndFollowsRealClicks)
 
 TEST(Win32Window, CaptureDoubleClickWheelAndKeys)
 {
-    HostWindow host(0, 0);
+    HostWindow host;
     PlatformWindowRequest request{host.handle, 120, 80};
     std::unique_ptr<PlatformWindow> window = createNativeWindow(request);
     ASSERT_TRUE(window);

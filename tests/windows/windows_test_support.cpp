@@ -193,4 +193,80 @@ void MessageBoxWatcher::watch()
     }
 }
 
+// ---- a host's window and a user's input ----
+
+void pumpMessages()
+{
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+void sendMouse(DWORD flags, DWORD wheel)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    input.mi.mouseData = wheel;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void sendKey(WORD key, bool down)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void typeKey(WORD key)
+{
+    sendKey(key, true);
+    sendKey(key, false);
+}
+
+void moveTo(HWND window, int x, int y)
+{
+    POINT at{x, y};
+    ::ClientToScreen(window, &at);
+    ::SetCursorPos(at.x, at.y);
+}
+
+void clickAt(HWND window, int x, int y)
+{
+    moveTo(window, x, y);
+    sendMouse(MOUSEEVENTF_LEFTDOWN);
+    sendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+std::vector<HWND> childrenOf(HWND parent)
+{
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+HostWindow::HostWindow(int width, int height)
+{
+    WNDCLASSW description{};
+    description.lpfnWndProc = &::DefWindowProcW;
+    description.hInstance = ::GetModuleHandleW(nullptr);
+    description.lpszClassName = L"KestroTestHost";
+    ::RegisterClassW(&description);
+    handle = ::CreateWindowExW(0, L"KestroTestHost", L"Host", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
+                               nullptr, description.hInstance, nullptr);
+    ::SetForegroundWindow(handle);
+    pumpMessages();
+}
+
+HostWindow::~HostWindow()
+{
+    ::DestroyWindow(handle);
+    pumpMessages();
+}
+
 } // namespace kestro::test

@@ -78,4 +78,44 @@ private:
 
 std::wstring windowText(HWND window);
 
+// ---- a host's window and a user's input ----
+
+// Dispatches whatever is waiting, as a host's message loop does between idle calls.
+void pumpMessages();
+
+// Pumps messages and runs `idle` (the host's effEditIdle) until `done`, for three seconds
+// at most.
+template <typename Done>
+bool waitUntil(Done done, const std::function<void()>& idle = {})
+{
+    for (int i = 0; i < 300; ++i) {
+        pumpMessages();
+        if (idle)
+            idle();
+        if (done())
+            return true;
+        ::Sleep(10);
+    }
+    return false;
+}
+
+// Real input, as from a user's mouse and keyboard.
+void sendMouse(DWORD flags, DWORD wheel = 0);
+void sendKey(WORD key, bool down);
+void typeKey(WORD key);
+void moveTo(HWND window, int x, int y);
+void clickAt(HWND window, int x, int y);
+
+std::vector<HWND> childrenOf(HWND parent);
+
+// A host's top-level window, shown and in front.
+class HostWindow {
+public:
+    explicit HostWindow(int width = 300, int height = 200);
+    ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+    HWND handle = nullptr;
+};
+
 } // namespace kestro::test

@@ -21,8 +21,10 @@ constexpr std::array<std::array<int, kNotesPerChord>, DemoSignal::kChordCount> k
     {48, 55, 64, 67},
 }};
 
-constexpr double kAttackSeconds = 0.12;
-constexpr double kReleaseSeconds = 0.08;
+// A chord change takes as long as an organ's key contacts need to close or open: a few
+// milliseconds, enough that neither edge clicks by itself, short enough to sound played.
+constexpr double kAttackSeconds = 0.005;
+constexpr double kReleaseSeconds = 0.005;
 constexpr double kFinalReleaseSeconds = 0.4;
 constexpr double kClickSeconds = 0.004; // decay time constant
 constexpr double kClickLevel = 0.5;     // relative to one note's sum of levels
@@ -74,7 +76,8 @@ double DemoSignal::sampleAt(std::int64_t position) const
     const double length = static_cast<double>(end - start) / sampleRate_;
     const double attack = std::min(kAttackSeconds, length / 4.0);
     const double release = std::min(chord + 1 < kChordCount ? kReleaseSeconds : kFinalReleaseSeconds, length / 4.0);
-    const double envelope = smoothStep(sinceStart / attack) * smoothStep(untilEnd / release);
+    const double keyDown = smoothStep(sinceStart / attack);
+    const double envelope = keyDown * smoothStep(untilEnd / release);
 
     const double noteGain = kPeakTarget / (kNotesPerChord * sumOfLevels() * (1.0 + kClickLevel));
     const double t = static_cast<double>(position) / sampleRate_;
@@ -87,10 +90,11 @@ double DemoSignal::sampleAt(std::int64_t position) const
             if (f < 0.45 * sampleRate_)
                 sum += envelope * kHarmonicLevel[h] * std::sin(2.0 * std::numbers::pi * f * t);
         }
-        // The contacts closing: a short burst of high partials that the swell does not soften.
+        // The contacts closing: a short burst of high partials, rising with the key so that
+        // it colours the attack instead of starting as a step.
         if (click > 0.0) {
             const double fc = std::min(frequency * 23.0, 0.4 * sampleRate_);
-            sum += click * kClickLevel * sumOfLevels() *
+            sum += keyDown * click * kClickLevel * sumOfLevels() *
                    (0.6 * std::sin(2.0 * std::numbers::pi * fc * sinceStart) +
                     0.4 * std::sin(2.0 * std::numbers::pi * fc * 1.37 * sinceStart));
         }

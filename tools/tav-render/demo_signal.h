@@ -1,7 +1,7 @@
 #pragma once
-// The built-in demo: an organ-like chord sequence (a few drawbar harmonics per note, a slow
-// swell and a little key click at every chord) so a newcomer hears the cabinet without
-// having an organ recording at hand. Computed directly from the sample position, so any
+// The built-in demo: an organ-like chord sequence (a few drawbar harmonics per note, chords
+// that start and stop within a few milliseconds as organ keys do, and a little key click)
+// so a newcomer hears the cabinet without having an organ recording at hand. Computed directly from the sample position, so any
 // stretch can be rendered in any order and the result never depends on the block size.
 
 #include "tools/tav-render/audio_io.h"
@@ -17,7 +17,7 @@ public:
 
     double sampleRate() const { return sampleRate_; }
     std::int64_t frames() const { return frames_; }
-    // Number of chords the length is divided into; each starts with its own swell and click.
+    // Number of chords the length is divided into; each starts with its own key envelope and click.
     static constexpr int kChordCount = 4;
     std::int64_t chordStart(int chord) const;
 

@@ -73,24 +73,19 @@ void RotaryEffect::applyHornDistance(float v)
     const float d = distanceCurve(v);
     if (d == hornDistance.load(std::memory_order_relaxed))
         return;
-    setParameter(119, hornAmplitudeClipForDistance(v));
+    setParameter(kHornAmplitudeClip, hornAmplitudeClipForDistance(v));
     hornDistance.store(d, std::memory_order_relaxed);
-    const double offset = mic2DistanceOffset(parameters[41].load(std::memory_order_relaxed));
+    const double offset = mic2DistanceOffset(parameters[kHornMic2Distance].load(std::memory_order_relaxed));
     hornPrimary[0]->setDistance(d);
     hornPrimary[1]->setDistance(std::max(0.3, (1.0 + offset) * static_cast<double>(d)));
     raiseRebuild(TaskHorn1 | TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-    setParameter(71, v);
+    setParameter(kReserved71, v);
 }
 
-void RotaryEffect::setParameter(VstInt32 index, float v)
+// Bypass, CPU mode, the lever and brake, Setup and the MIDI channel: switches the host
+// stores in every program, and the requests for rebuilds behind the fade.
+bool RotaryEffect::applySwitchParameter(VstInt32 index, float v)
 {
-    // A NaN or infinity would end up as a coefficient or an index deep in the engine; it is
-    // not a value any control can mean, so it changes nothing at all.
-    if (!std::isfinite(v))
-        return;
-
-    storeValue(index, v);
-
     switch (index) {
     case kBypass:
         bypassTarget.store(static_cast<double>(positionOf(v, 1)), std::memory_order_relaxed);
@@ -113,12 +108,30 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
     case kStop:
         applyStop(v);
         break;
-    case kMech: {
-        const double level = static_cast<double>(levelCurve(v));
-        mechSend.store(0.25 * level, std::memory_order_relaxed);
-        applyMechLevels();
+    case kSetup: {
+        const int setup = positionOf(v, 5);
+        if (setup != lastSetup.exchange(setup, std::memory_order_relaxed))
+            raiseRebuild(TaskMicSetup | TaskGeometry);
         break;
     }
+    case kMidiChannel:
+        storeInAllPrograms(index, v);
+        break;
+
+    // ---- internal voicing parameters ----
+    case kReserved79:
+        raiseRebuild(TaskGeometry);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The amplifier: input gain, drive type and amount, tone stack, colour, amp-only.
+bool RotaryEffect::applyAmplifierParameter(VstInt32 index, float v)
+{
+    switch (index) {
     case kBottom:
         bassGainDb.store(toneGainDb(v), std::memory_order_relaxed);
         toneRequest.store(true, std::memory_order_relaxed);
@@ -141,12 +154,6 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         trebleGainDb.store(toneGainDb(v), std::memory_order_relaxed);
         toneRequest.store(true, std::memory_order_relaxed);
         break;
-    case kSetup: {
-        const int setup = positionOf(v, 5);
-        if (setup != lastSetup.exchange(setup, std::memory_order_relaxed))
-            raiseRebuild(TaskMicSetup | TaskGeometry);
-        break;
-    }
     case kInput:
         setTarget(SmInputGain, inputGain(v));
         break;
@@ -161,16 +168,6 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
             driveTarget.store(std::clamp(g, 1e-6, 1e6), std::memory_order_relaxed);
         break;
     }
-    case kSize: {
-        const int size = positionOf(v, 4) + 1;
-        if (size != lastSize.exchange(size, std::memory_order_relaxed) && size >= 1 &&
-            size <= static_cast<int>(kSizeTable.size())) {
-            const RoomSizeRow& row = kSizeTable[static_cast<std::size_t>(size - 1)];
-            setParameterAutomated(99, row.roomSize);
-            setParameterAutomated(100, row.virtualRoomSize);
-        }
-        break;
-    }
     case kColor: {
         const double c = static_cast<double>(v);
         colorTiltA.store(12.0 * c - 3.0, std::memory_order_relaxed);
@@ -178,10 +175,22 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         toneRequest.store(true, std::memory_order_relaxed);
         break;
     }
-    case kAmount:
-        setTarget(SmReflectionGain, amountGain(v));
-        noiseSend.store(static_cast<double>(amountDrive(v)), std::memory_order_relaxed);
+    case kAmpPostDriveGain:
+        setTarget(SmPostDriveGain, levelCurve(v));
         break;
+    case kAmpOnly:
+        ampOnly.store(positionOf(v, 1), std::memory_order_relaxed);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The horn voices: speeds, distance and microphones, beam, rays, filters and geometry.
+bool RotaryEffect::applyHornParameter(VstInt32 index, float v)
+{
+    switch (index) {
     case kHornSlowSpeed: {
         const double hz = rotorSpeedHz(v);
         forHornVoices([hz](HornRotor& h) { h.setSlowSpeed(hz); });
@@ -220,6 +229,142 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
     case kHornGain:
         setTarget(SmHornGain, levelCurve(v));
         break;
+    case kHornInputGain:
+        // The horn voices and their voicing chain take away about 36 dB that the drum path
+        // does not; the feed makes it up so the two rotors meet at a natural balance.
+        setTarget(SmHornInputGain, 64.0 * static_cast<double>(levelCurve(v)));
+        break;
+    case kHornMic1Angle:
+        hornPrimary[0]->setMicAngle(micAngle(v));
+        raiseRebuild(TaskHorn1 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    case kHornMic1Pan: {
+        const PanPair p = panPair(v);
+        setTarget(SmPan1Left, p.left);
+        setTarget(SmPan1Right, p.right);
+        break;
+    }
+    case kHornMic2Angle:
+        hornPrimary[1]->setMicAngle(micAngle(v));
+        raiseRebuild(TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    case kHornMic2Distance: {
+        const double offset = mic2DistanceOffset(v);
+        const double d = static_cast<double>(hornDistance.load(std::memory_order_relaxed));
+        hornPrimary[1]->setDistance(std::max(0.3, (1.0 + offset) * d));
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case kHornMic2Pan: {
+        const PanPair p = panPair(v);
+        setTarget(SmPan2Left, p.left);
+        setTarget(SmPan2Right, p.right);
+        break;
+    }
+    case kHornMic2Gain:
+        setTarget(SmMic2Gain, levelCurve(v));
+        break;
+    case kHornFmRadius: {
+        const double r = radiusCurve(v);
+        forHornVoices([r](HornRotor& h) { h.setFmRadius(r); });
+        raiseRebuild(TaskGeometry);
+        break;
+    }
+    case kHornAttenuation: {
+        const double a = 2.0 * static_cast<double>(v);
+        forHornVoices([a](HornRotor& h) { h.setAttenuation(a); });
+        break;
+    }
+    case kHornRay1Front: case kHornRay2BackSides: case kHornRay3BackRight: case kHornRay4BackLeft: case kHornRay5Lbr: case kHornRay6Rbl: case kHornRays7To10: case kHornZAxisRays: {
+        const int slot = index == 56 ? 7 : index - 46;
+        const double w = static_cast<double>(v);
+        forHornVoices([slot, w](HornRotor& h) { h.setRayWeight(slot, w); });
+        break;
+    }
+    case kHornLpfCutLow: {
+        const double hz = frequencyCurve(v);
+        forHornVoices([hz](HornRotor& h) { h.setLpfLow(hz); });
+        break;
+    }
+    case kHornLpfCutHigh: {
+        const double hz = frequencyCurve(v);
+        forHornVoices([hz](HornRotor& h) { h.setLpfHigh(hz); });
+        break;
+    }
+    case kHornReflectionCoeff: {
+        const double r = attenuationCurve(v);
+        forHornVoices([r](HornRotor& h) { h.setReflectionCoeff(r); });
+        break;
+    }
+    case kHornFlip: {
+        const double o = orientationOf(v);
+        forHornVoices([o](HornRotor& h) { h.setFlip(o); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case kHornReflectionLpf: {
+        const double octaves = 2.0 * static_cast<double>(v);
+        forHornVoices([octaves](HornRotor& h) { h.setReflectionLpf(octaves); });
+        break;
+    }
+    case kHornOpenBackMode: {
+        const int flag = truncateToInt(2.0f * v);
+        forHornVoices([flag](HornRotor& h) { h.setOpenBackMode(flag); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary);
+        break;
+    }
+    case kHornAttenuationDistance: {
+        const double d = hornAttenuationDistance(v);
+        hornSecondary->setAttenuationDistance(d);
+        hornPrimary[0]->setAttenuationDistance(d);
+        hornPrimary[1]->setAttenuationDistance(d);
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case kHornStaticRay: {
+        const double w = static_cast<double>(v);
+        forHornVoices([w](HornRotor& h) { h.setStaticRayWeight(w); });
+        break;
+    }
+    case kHornAttDecayExp: {
+        const double e = decayExponentCurve(v);
+        forHornVoices([e](HornRotor& h) { h.setAttDecayExp(e); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case kHornAmRadius: {
+        const double r = radiusCurve(v);
+        forHornVoices([r](HornRotor& h) { h.setAmRadius(r); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    case kHornFilterSaturation: {
+        const double s = saturationCurve(v);
+        voicingSaturation.store(s, std::memory_order_relaxed);
+        saturationRequest.store(true, std::memory_order_relaxed);
+        forHornVoices([s](HornRotor& h) { h.setFilterSaturation(s); });
+        break;
+    }
+    case kHornStaticFilterCutoff: {
+        const double hz = frequencyCurve(v);
+        forHornVoices([hz](HornRotor& h) { h.setStaticFilterCutoff(hz); });
+        break;
+    }
+    case kHornAmplitudeClip: {
+        const double clip = attenuationCurve(v);
+        forHornVoices([clip](HornRotor& h) { h.setAmplitudeClip(clip); });
+        break;
+    }
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The drum voices: speeds, distance and microphone, rays, filters, splitter and geometry.
+bool RotaryEffect::applyDrumParameter(VstInt32 index, float v)
+{
+    switch (index) {
     case kDrumSlowSpeed: {
         const double hz = rotorSpeedHz(v);
         forDrumVoices([hz](DrumRotor& d) { d.setSlowSpeed(hz); });
@@ -264,241 +409,179 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
     case kDrumGain:
         setTarget(SmDrumGain, levelCurve(v));
         break;
-    case kMidiChannel:
-        storeInAllPrograms(index, v);
-        break;
-
-    // ---- internal voicing parameters ----
-    case 37:
-        // The horn voices and their voicing chain take away about 36 dB that the drum path
-        // does not; the feed makes it up so the two rotors meet at a natural balance.
-        setTarget(SmHornInputGain, 64.0 * static_cast<double>(levelCurve(v)));
-        break;
-    case 38:
-        hornPrimary[0]->setMicAngle(micAngle(v));
-        raiseRebuild(TaskHorn1 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-        break;
-    case 39: {
-        const PanPair p = panPair(v);
-        setTarget(SmPan1Left, p.left);
-        setTarget(SmPan1Right, p.right);
-        break;
-    }
-    case 40:
-        hornPrimary[1]->setMicAngle(micAngle(v));
-        raiseRebuild(TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-        break;
-    case 41: {
-        const double offset = mic2DistanceOffset(v);
-        const double d = static_cast<double>(hornDistance.load(std::memory_order_relaxed));
-        hornPrimary[1]->setDistance(std::max(0.3, (1.0 + offset) * d));
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-        break;
-    }
-    case 42: {
-        const PanPair p = panPair(v);
-        setTarget(SmPan2Left, p.left);
-        setTarget(SmPan2Right, p.right);
-        break;
-    }
-    case 43:
-        setTarget(SmMic2Gain, levelCurve(v));
-        break;
-    case 44: {
-        const double r = radiusCurve(v);
-        forHornVoices([r](HornRotor& h) { h.setFmRadius(r); });
-        raiseRebuild(TaskGeometry);
-        break;
-    }
-    case 45: {
-        const double a = 2.0 * static_cast<double>(v);
-        forHornVoices([a](HornRotor& h) { h.setAttenuation(a); });
-        break;
-    }
-    case 46: case 47: case 48: case 49: case 50: case 51: case 52: case 56: {
-        const int slot = index == 56 ? 7 : index - 46;
-        const double w = static_cast<double>(v);
-        forHornVoices([slot, w](HornRotor& h) { h.setRayWeight(slot, w); });
-        break;
-    }
-    case 53: {
-        const double hz = frequencyCurve(v);
-        forHornVoices([hz](HornRotor& h) { h.setLpfLow(hz); });
-        break;
-    }
-    case 54: {
-        const double hz = frequencyCurve(v);
-        forHornVoices([hz](HornRotor& h) { h.setLpfHigh(hz); });
-        break;
-    }
-    case 55: {
-        const double r = attenuationCurve(v);
-        forHornVoices([r](HornRotor& h) { h.setReflectionCoeff(r); });
-        break;
-    }
-    case 58: {
-        const double o = orientationOf(v);
-        forHornVoices([o](HornRotor& h) { h.setFlip(o); });
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
-        break;
-    }
-    case 60: {
-        const double octaves = 2.0 * static_cast<double>(v);
-        forHornVoices([octaves](HornRotor& h) { h.setReflectionLpf(octaves); });
-        break;
-    }
-    case 61:
+    case kDrumInputGain:
         setTarget(SmDrumInputGain, levelCurve(v));
         break;
-    case 62:
+    case kDrumMicAngle:
         drumPrimary->setMicAngle(micAngle(v));
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
         break;
-    case 63: {
+    case kDrumMicPan: {
         const PanPair p = panPair(v);
         setTarget(SmDrumPanLeft, p.left);
         setTarget(SmDrumPanRight, p.right);
         break;
     }
-    case 68: {
+    case kDrumFmRadius: {
         const double r = radiusCurve(v);
         forDrumVoices([r](DrumRotor& d) { d.setFmRadius(r); });
         raiseRebuild(TaskGeometry);
         break;
     }
-    case 69: {
+    case kDrumAttenuation: {
         const double a = 2.0 * static_cast<double>(v);
         forDrumVoices([a](DrumRotor& d) { d.setAttenuation(a); });
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
         break;
     }
-    case 70: {
+    case kDrumReflectionCoeff: {
         const double r = attenuationCurve(v);
         forDrumVoices([r](DrumRotor& d) { d.setReflectionCoeff(r); });
         break;
     }
-    case 72: {
-        const int flag = truncateToInt(2.0f * v);
-        forHornVoices([flag](HornRotor& h) { h.setOpenBackMode(flag); });
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary);
-        break;
-    }
-    case 74:
-        setTarget(SmPostDriveGain, levelCurve(v));
-        break;
-    case 75:
-        setTarget(SmBrToTube, levelCurve(v));
-        break;
-    case 76:
-        setTarget(SmBrToDrum, levelCurve(v));
-        break;
-    case 77:
-        setTarget(SmDrumToTube, levelCurve(v));
-        raiseRebuild(TaskGeometry);
-        break;
-    case 78:
-        setTarget(SmHornToDrum, levelCurve(v));
-        raiseRebuild(TaskGeometry);
-        break;
-    case 79:
-        raiseRebuild(TaskGeometry);
-        break;
-    case 80: {
+    case kDrumFlip: {
         const double o = orientationOf(v);
         forDrumVoices([o](DrumRotor& d) { d.setFlip(o); });
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
         break;
     }
-    case 85: case 86: case 113: case 114: {
+    case kDrumRay1Front: case kDrumRay2BackSides: case kDrumRay3BackLeft: case kDrumRay4BackRight: {
         const int slot = index == 85 ? 0 : index == 86 ? 1 : index == 113 ? 2 : 3;
         const double w = static_cast<double>(v);
         forDrumVoices([slot, w](DrumRotor& d) { d.setRayWeight(slot, w); });
         break;
     }
-    case 87: {
+    case kDrumLpfCutLow: {
         const double hz = frequencyCurve(v);
         forDrumVoices([hz](DrumRotor& d) { d.setLpfLow(hz); });
         break;
     }
-    case 88: {
+    case kDrumLpfCutHigh: {
         const double hz = frequencyCurve(v);
         forDrumVoices([hz](DrumRotor& d) { d.setLpfHigh(hz); });
         break;
     }
-    case 89: {
+    case kDrumReflectionLpf: {
         const double octaves = 2.0 * static_cast<double>(v);
         forDrumVoices([octaves](DrumRotor& d) { d.setReflectionLpf(octaves); });
         break;
     }
-    case 90: {
-        const double d = hornAttenuationDistance(v);
-        hornSecondary->setAttenuationDistance(d);
-        hornPrimary[0]->setAttenuationDistance(d);
-        hornPrimary[1]->setAttenuationDistance(d);
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
-        break;
-    }
-    case 91: {
+    case kDrumAttenuationDistance: {
         const double d = drumAttenuationDistance(v);
         drumSecondary->setAttenuationDistance(d);
         drumPrimary->setAttenuationDistance(d);
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
         break;
     }
-    case 92: {
-        const double w = static_cast<double>(v);
-        forHornVoices([w](HornRotor& h) { h.setStaticRayWeight(w); });
-        break;
-    }
-    case 93: {
-        const double e = decayExponentCurve(v);
-        forHornVoices([e](HornRotor& h) { h.setAttDecayExp(e); });
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
-        break;
-    }
-    case 94: {
+    case kDrumAttDecayExp: {
         const double e = decayExponentCurve(v);
         forDrumVoices([e](DrumRotor& d) { d.setAttDecayExp(e); });
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
         break;
     }
-    case 95: {
+    case kDrumStaticRay: {
         const double w = static_cast<double>(v);
         forDrumVoices([w](DrumRotor& d) { d.setStaticRayWeight(w); });
         break;
     }
-    case 96: {
-        const double r = radiusCurve(v);
-        forHornVoices([r](HornRotor& h) { h.setAmRadius(r); });
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
-        break;
-    }
-    case 97: {
+    case kDrumAmRadius: {
         const double r = radiusCurve(v);
         forDrumVoices([r](DrumRotor& d) { d.setAmRadius(r); });
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
         break;
     }
-    case 98: {
+    case kDrumFilterSaturation: {
         const double s = saturationCurve(v);
-        voicingSaturation.store(s, std::memory_order_relaxed);
-        saturationRequest.store(true, std::memory_order_relaxed);
-        forHornVoices([s](HornRotor& h) { h.setFilterSaturation(s); });
+        forDrumVoices([s](DrumRotor& d) { d.setFilterSaturation(s); });
         break;
     }
-    case 99:
+    case kDrumStaticFilterCutoff: {
+        const double hz = frequencyCurve(v);
+        forDrumVoices([hz](DrumRotor& d) { d.setStaticFilterCutoff(hz); });
+        break;
+    }
+    case kDrumSplitterFrequency:
+        drumPrimary->setSplitterFrequency(splitterFrequency(v));
+        break;
+    case kDrumLpStaticGain:
+        drumPrimary->setStaticLpGain(levelCurve(v));
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The room: size and amount of the early reflections, and the crosstalk between the rotors
+// and the microphones.
+bool RotaryEffect::applyRoomParameter(VstInt32 index, float v)
+{
+    switch (index) {
+    case kSize: {
+        const int size = positionOf(v, 4) + 1;
+        if (size != lastSize.exchange(size, std::memory_order_relaxed) && size >= 1 &&
+            size <= static_cast<int>(kSizeTable.size())) {
+            const RoomSizeRow& row = kSizeTable[static_cast<std::size_t>(size - 1)];
+            setParameterAutomated(kRoomSize, row.roomSize);
+            setParameterAutomated(kVirtualRoomSize, row.virtualRoomSize);
+        }
+        break;
+    }
+    case kAmount:
+        setTarget(SmReflectionGain, amountGain(v));
+        noiseSend.store(static_cast<double>(amountDrive(v)), std::memory_order_relaxed);
+        break;
+    case kBrToTubeMicGain:
+        setTarget(SmBrToTube, levelCurve(v));
+        break;
+    case kBrToDrumMicGain:
+        setTarget(SmBrToDrum, levelCurve(v));
+        break;
+    case kDrumToTubeFeedback:
+        setTarget(SmDrumToTube, levelCurve(v));
+        raiseRebuild(TaskGeometry);
+        break;
+    case kHornToDrumFeedback:
+        setTarget(SmHornToDrum, levelCurve(v));
+        raiseRebuild(TaskGeometry);
+        break;
+    case kRoomSize:
         roomSizeValue.store(roomSize(v), std::memory_order_relaxed);
         raiseRebuild(TaskEarlyReflections);
         break;
-    case 100:
+    case kVirtualRoomSize:
         virtualRoomSizeValue.store(virtualRoomSize(v), std::memory_order_relaxed);
         raiseRebuild(TaskEarlyReflections);
         break;
-    case 101:
+    case kRoomLrDelay:
         roomLrDelayValue.store(roomLrDelay(v), std::memory_order_relaxed);
         raiseRebuild(TaskEarlyReflections);
         break;
-    case 102: case 103: case 104: case 105: {
+    case kRoomMainCutoff:
+        roomMainCutoff.store(frequencyCurve(v), std::memory_order_relaxed);
+        raiseRebuild(TaskEarlyReflections);
+        break;
+    case kRoomXCutoff:
+        // Stored only: the X cutoff takes part in no tap, but it is still a room change.
+        raiseRebuild(TaskEarlyReflections);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The motor noise: mechanical send and the sample volumes of the players.
+bool RotaryEffect::applyNoiseParameter(VstInt32 index, float v)
+{
+    switch (index) {
+    case kMech: {
+        const double level = static_cast<double>(levelCurve(v));
+        mechSend.store(0.25 * level, std::memory_order_relaxed);
+        applyMechLevels();
+        break;
+    }
+    case kSlowSampleVolume: case kFastSampleVolume: case kAccelSampleVolume: case kDecelSampleVolume: {
         static constexpr double kHorn[4] = {5.01187233627, 6.3095734448, 1.99053585276, 0.99763115748};
         static constexpr double kDrum[4] = {0.70794578438, 1.0, 0.12559432155, 0.06294627058};
         const std::size_t k = static_cast<std::size_t>(index - 102);
@@ -508,30 +591,7 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         noiseVolumeRequest.store(true, std::memory_order_relaxed);
         break;
     }
-    case 106:
-        roomMainCutoff.store(frequencyCurve(v), std::memory_order_relaxed);
-        raiseRebuild(TaskEarlyReflections);
-        break;
-    case 107:
-        // Stored only: the X cutoff takes part in no tap, but it is still a room change.
-        raiseRebuild(TaskEarlyReflections);
-        break;
-    case 110: {
-        const double s = saturationCurve(v);
-        forDrumVoices([s](DrumRotor& d) { d.setFilterSaturation(s); });
-        break;
-    }
-    case 111: {
-        const double hz = frequencyCurve(v);
-        forDrumVoices([hz](DrumRotor& d) { d.setStaticFilterCutoff(hz); });
-        break;
-    }
-    case 112: {
-        const double hz = frequencyCurve(v);
-        forHornVoices([hz](HornRotor& h) { h.setStaticFilterCutoff(hz); });
-        break;
-    }
-    case 115: {
+    case kDrumSampleVolume: {
         const double g = static_cast<double>(levelCurve(v));
         drumSampleFactor.store(kDrumSampleGain * g, std::memory_order_relaxed);
         const double send = mechSend.load(std::memory_order_relaxed);
@@ -540,22 +600,25 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
         drumPrimary->setMechLevel(kDrumSampleGain * g * send);
         break;
     }
-    case 116:
-        drumPrimary->setSplitterFrequency(splitterFrequency(v));
-        break;
-    case 117:
-        drumPrimary->setStaticLpGain(levelCurve(v));
-        break;
-    case 118:
-        ampOnly.store(positionOf(v, 1), std::memory_order_relaxed);
-        break;
-    case 119: {
-        const double clip = attenuationCurve(v);
-        forHornVoices([clip](HornRotor& h) { h.setAmplitudeClip(clip); });
-        break;
-    }
     default:
-        break;
+        return false;
+    }
+    return true;
+}
+
+void RotaryEffect::setParameter(VstInt32 index, float v)
+{
+    // A NaN or infinity would end up as a coefficient or an index deep in the engine; it is
+    // not a value any control can mean, so it changes nothing at all.
+    if (!std::isfinite(v))
+        return;
+
+    storeValue(index, v);
+
+    // Every index belongs to exactly one applier; reserved and unknown indices are only stored.
+    if (!applySwitchParameter(index, v) && !applyAmplifierParameter(index, v) && !applyHornParameter(index, v) &&
+        !applyDrumParameter(index, v) && !applyRoomParameter(index, v)) {
+        applyNoiseParameter(index, v);
     }
 
     // Common tail: the current program follows unless a program is being applied, and the
