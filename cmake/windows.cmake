@@ -16,8 +16,10 @@ target_link_options(kestro_plugin PRIVATE -static -static-libgcc -static-libstdc
   -Wl,--no-undefined -Wl,--exclude-all-symbols)
 
 target_link_libraries(kestro_core PUBLIC user32 gdi32 advapi32 shell32 comdlg32 ole32)
+target_link_libraries(kestro_toolkit PUBLIC user32 gdi32 comdlg32)
 # Windows 7 and later; <windows.h> without its min/max macros and rarely used parts.
 target_compile_definitions(kestro_core PUBLIC _WIN32_WINNT=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX)
+target_compile_definitions(kestro_toolkit PUBLIC _WIN32_WINNT=0x0601 WIN32_LEAN_AND_MEAN NOMINMAX)
 
 option(KESTRO_WINDOWS_TESTS "Build the Windows checks and the wine test suite" OFF)
 if(KESTRO_WINDOWS_TESTS)

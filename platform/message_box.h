@@ -1,7 +1,7 @@
 #pragma once
-// The few messages the plug-in shows the user. Windows shows its standard message box;
-// elsewhere a message box in the plug-in window when one is open, else the standard error
-// stream, which hosts usually log.
+// The few messages the plug-in shows the user: on Windows the system's message box; elsewhere
+// a message box in the plug-in window when one is open, else the standard error stream,
+// which hosts usually log.
 
 namespace kestro::platform {
 

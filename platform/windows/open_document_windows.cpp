@@ -1,7 +1,9 @@
-// Hands a document to the shell's "open" verb, as Explorer would on a double-click.
+// Hands a document to the shell's "open" verb, as Explorer would on a double-click; any
+// prompt of the shell belongs to the plug-in window when one is open.
 
 #include "platform/open_document.h"
 
+#include "platform/windows/native_owner.h"
 #include "platform/windows/wide_text.h"
 
 #include <windows.h>
@@ -26,7 +28,7 @@ OpenDocumentResult openDocument(const std::string& path)
     // own apartment.
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const INT_PTR result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", windows::widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        ::ShellExecuteW(windows::dialogOwner(), L"open", windows::widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (SUCCEEDED(com))
         ::CoUninitialize();
     if (result > kLargestFailure)

@@ -147,3 +147,50 @@ TEST_F(DllHost, ChunkRoundTripAndStoredDefaultBank)
     EXPECT_EQ(programName(fresh, 0), "Round Trip");
     EXPECT_FLOAT_EQ(fresh.getParameter(15), 0.625f);
 }
+
+// The editor in a real (wine) parent window, as a host opens it: a click on the bypass
+// switch reaches the host as automation, and the program name typed into the native name
+// box renames the program.
+TEST_F(DllHost, EditorInAParentWindowTakesClicksAndTypedNames)
+{
+    TestHost host;
+    ASSERT_TRUE(host.create());
+    HostWindow parent(401, 570);
+    ERect* rect = nullptr;
+    ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, parent.handle), 1);
+    const auto children = childrenOf(parent.handle);
+    ASSERT_EQ(children.size(), 1u);
+    HWND window = children[0];
+    RECT client{};
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(client.right, rect->right - rect->left);
+    EXPECT_EQ(client.bottom, rect->bottom - rect->top);
+    const auto idle = [&] { host.dispatch(effEditIdle); };
+    for (int i = 0; i < 20; ++i) { // the first frames are drawn
+        pumpMessages();
+        idle();
+    }
+
+    // The bypass switch at (340, 536)-(398, 550).
+    host.setParameter(0, 0.0f);
+    host.clearRecords();
+    clickAt(window, 369, 543);
+    EXPECT_TRUE(waitUntil([&] { return host.getParameter(0) == 1.0f; }, idle));
+    EXPECT_FALSE(host.automations().empty());
+
+    // The program name field at (146, 554)-(262, 568).
+    ::Sleep(500); // no double-click with the click before
+    clickAt(window, 200, 561);
+    EXPECT_TRUE(waitUntil([&] { return ::FindWindowExW(window, nullptr, L"Edit", nullptr) != nullptr; }, idle));
+    typeKey('W');
+    typeKey('I');
+    typeKey('N');
+    typeKey(VK_RETURN);
+    EXPECT_TRUE(waitUntil([&] { return host.dispatchText(effGetProgramName) == "win"; }, idle))
+        << host.dispatchText(effGetProgramName);
+
+    host.dispatch(effEditClose);
+    EXPECT_TRUE(childrenOf(parent.handle).empty());
+}

@@ -144,6 +144,8 @@ BOOL CALLBACK findBox(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+} // namespace
+
 std::wstring windowText(HWND window)
 {
     const int length = ::GetWindowTextLengthW(window);
@@ -152,10 +154,9 @@ std::wstring windowText(HWND window)
     return text;
 }
 
-} // namespace
-
-MessageBoxWatcher::MessageBoxWatcher(DWORD thread)
-    : thread_(thread), stopEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), watcher_([this] { watch(); })
+MessageBoxWatcher::MessageBoxWatcher(Answer answer, DWORD thread)
+    : answer_(std::move(answer)), thread_(thread), stopEvent_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      watcher_([this] { watch(); })
 {
 }
 
@@ -185,8 +186,87 @@ void MessageBoxWatcher::watch()
         HWND text = ::GetDlgItem(search.box, kMessageTextId);
         boxes_.push_back(Box{windowText(search.box), text != nullptr ? windowText(text) : std::wstring()});
         answered = search.box;
-        ::PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+        if (answer_)
+            answer_(search.box);
+        else
+            ::PostMessageW(search.box, WM_COMMAND, IDOK, 0);
     }
+}
+
+// ---- a host's window and a user's input ----
+
+void pumpMessages()
+{
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+void sendMouse(DWORD flags, DWORD wheel)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    input.mi.mouseData = wheel;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void sendKey(WORD key, bool down)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void typeKey(WORD key)
+{
+    sendKey(key, true);
+    sendKey(key, false);
+}
+
+void moveTo(HWND window, int x, int y)
+{
+    POINT at{x, y};
+    ::ClientToScreen(window, &at);
+    ::SetCursorPos(at.x, at.y);
+}
+
+void clickAt(HWND window, int x, int y)
+{
+    moveTo(window, x, y);
+    sendMouse(MOUSEEVENTF_LEFTDOWN);
+    sendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+std::vector<HWND> childrenOf(HWND parent)
+{
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+HostWindow::HostWindow(int width, int height)
+{
+    WNDCLASSW description{};
+    description.lpfnWndProc = &::DefWindowProcW;
+    description.hInstance = ::GetModuleHandleW(nullptr);
+    description.lpszClassName = L"KestroTestHost";
+    ::RegisterClassW(&description);
+    handle = ::CreateWindowExW(0, L"KestroTestHost", L"Host", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
+                               nullptr, description.hInstance, nullptr);
+    ::SetForegroundWindow(handle);
+    pumpMessages();
+}
+
+HostWindow::~HostWindow()
+{
+    ::DestroyWindow(handle);
+    pumpMessages();
 }
 
 } // namespace kestro::test
