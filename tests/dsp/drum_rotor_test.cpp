@@ -76,18 +76,6 @@ TEST(DrumSplitter, NoRayWeightsMeansNoLowOutput) {
     EXPECT_GT(mainEnergy, 1.0) << "the static ray still sounds";
 }
 
-// Amplitude of the f component of y[from..], by correlation over whole cycles.
-double amplitudeAt(const std::vector<double>& y, std::size_t from, double f, double rate) {
-    const auto n = static_cast<std::size_t>(std::floor((y.size() - from) * f / rate) * rate / f);
-    double re = 0.0, im = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double ph = 2.0 * M_PI * f * static_cast<double>(from + i) / rate;
-        re += y[from + i] * std::cos(ph);
-        im += y[from + i] * std::sin(ph);
-    }
-    return 2.0 * std::hypot(re, im) / static_cast<double>(n);
-}
-
 // The splitter is defined by its frequency, not by a share of the model rate: the low output
 // answers a tone the same way at both model rates, and its corner moves with the frequency.
 TEST(DrumSplitter, LowOutputFollowsTheSplitterFrequencyAtEveryModelRate) {

@@ -16,6 +16,18 @@ inline std::vector<double> sine(double frequency, double rate, std::size_t n, do
     return x;
 }
 
+// Amplitude of the f component of y[from..], by correlation over whole cycles.
+inline double amplitudeAt(const std::vector<double>& y, std::size_t from, double f, double rate) {
+    const auto n = static_cast<std::size_t>(std::floor((y.size() - from) * f / rate) * rate / f);
+    double re = 0.0, im = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double ph = 2.0 * M_PI * f * static_cast<double>(from + i) / rate;
+        re += y[from + i] * std::cos(ph);
+        im += y[from + i] * std::sin(ph);
+    }
+    return 2.0 * std::hypot(re, im) / static_cast<double>(n);
+}
+
 // Times (in samples, linearly interpolated) where y goes from negative to non-negative.
 inline std::vector<double> upwardCrossings(const std::vector<double>& y, std::size_t from) {
     std::vector<double> t;

@@ -4,6 +4,7 @@
 // microphones by which side of the room they hear.
 
 #include "engine/rotary_effect.h"
+#include "tests/dsp/rotor_test_signals.h"
 #include "params/parameter_table.h"
 
 #include <gtest/gtest.h>
@@ -72,21 +73,6 @@ std::pair<std::vector<double>, std::vector<double>> render(RotaryEffect& fx, lon
     return {left, right};
 }
 
-// Amplitude of the f component of y[from..], by correlation over whole cycles.
-double amplitudeAt(const std::vector<double>& y, std::size_t from, double f)
-{
-    const auto period = kRate / f;
-    const auto cycles = std::floor(static_cast<double>(y.size() - from) / period);
-    const auto n = static_cast<std::size_t>(cycles * period);
-    double re = 0.0, im = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double ph = 2.0 * M_PI * f * static_cast<double>(from + i) / kRate;
-        re += y[from + i] * std::cos(ph);
-        im += y[from + i] * std::sin(ph);
-    }
-    return 2.0 * std::hypot(re, im) / static_cast<double>(n);
-}
-
 // The analog peaking prototype (s^2 + s A/Q + 1) / (s^2 + s / (A Q) + 1), A = 10^(dB/40), in dB.
 double peakingPrototypeDb(double f, double f0, double q, double gainDb)
 {
@@ -103,7 +89,7 @@ double toneChangeDb(int control, float value, double f)
         auto fx = startedEngine({{kAmpOnly, 1.0f}, {kType, 0.0f}, {index, v}});
         const auto [left, right] =
             render(*fx, static_cast<long>(0.5 * kRate), [f](long n) { return 0.1 * std::sin(2.0 * M_PI * f * n / kRate); });
-        return amplitudeAt(left, static_cast<std::size_t>(0.2 * kRate), f);
+        return test::amplitudeAt(left, static_cast<std::size_t>(0.2 * kRate), f, kRate);
     };
     return 20.0 * std::log10(measure(control, value) / measure(control, 0.5f));
 }
