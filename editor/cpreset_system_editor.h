@@ -7,6 +7,7 @@
 //
 // User-interface thread only.
 
+#include "presets/preset_editor_link.h"
 #include "presets/preset_images.h"
 #include "toolkit/aeff_gui_editor.h"
 #include "toolkit/ccontrol.h"
@@ -26,7 +27,7 @@ class COptionMenu;
 class CSaveLoadButton;
 class CPSKickButton;
 
-class CPresetSystemEditor : public AEffGUIEditor {
+class CPresetSystemEditor : public AEffGUIEditor, public PresetEditorLink {
 public:
     static constexpr std::size_t kPathTextSize = 257; // 256 characters and the terminating zero
 
@@ -37,10 +38,10 @@ public:
     ~CPresetSystemEditor() override;
 
     // Shows a name in the panel (field and menu entry) without renaming anything.
-    virtual void showProgramNameOnly(const char* text);
+    void showProgramNameOnly(const char* text) override;
     // The stored default bank, program 0, the stored default preset over it, and the
     // remembered file locations.
-    virtual void startupRestore();
+    void startupRestore() override;
 
     // Image readers and builders on the effect's table. Loaders return true when the image
     // was taken; false leaves the programs as they were.
@@ -98,7 +99,7 @@ public:
     virtual bool presetPanelValueChanged(CControl* control);
 
     // The panel's program menu follows renamed slots (bit i for slot i).
-    virtual void programNamesChanged(std::uint32_t renamedSlots);
+    void programNamesChanged(std::uint32_t renamedSlots) override;
 
     const char* rememberedDirectory() const { return directory.data(); }
     const char* rememberedBankFile() const { return bankFile.data(); }

@@ -1,6 +1,6 @@
 #include "presets/cpreset_system_effect.h"
 
-#include "editor/cpreset_system_editor.h"
+#include "host/aeffeditor.h"
 
 #include <cstdio>
 #include <cstring>
@@ -42,7 +42,7 @@ void CPresetSystemEffect::setProgramName(char* name)
     char limited[kProgramNameSize + 1] = {};
     std::memcpy(limited, name, ::strnlen(name, kProgramNameSize));
     applyProgramName(currentProgramRecord().name, limited);
-    if (CPresetSystemEditor* presets = presetEditor()) {
+    if (PresetEditorLink* presets = presetEditor()) {
         char shown[kProgramNameSize];
         copyProgramName(shown, currentProgramRecord().name);
         presets->showProgramNameOnly(shown);
@@ -86,7 +86,7 @@ VstInt32 CPresetSystemEffect::setChunk(void* data, VstInt32 byteSize, bool)
         return -1;
     if (result.programToSelect >= 0) {
         selectProgram(result.programToSelect);
-        if (CPresetSystemEditor* presets = presetEditor()) {
+        if (PresetEditorLink* presets = presetEditor()) {
             presets->programNamesChanged(result.renamedSlots);
             char shown[kProgramNameSize];
             copyProgramName(shown, currentProgramRecord().name);
@@ -160,7 +160,7 @@ bool CPresetSystemEffect::isParameterExcludedOnLoad(VstInt32 index)
 void CPresetSystemEffect::captureTemplateProgram()
 {
     copyProgram(templateRecord, programs[0]);
-    if (CPresetSystemEditor* presets = presetEditor())
+    if (PresetEditorLink* presets = presetEditor())
         presets->startupRestore();
 }
 
@@ -180,9 +180,9 @@ images::ParameterMask CPresetSystemEffect::imageReadMask()
     return mask;
 }
 
-CPresetSystemEditor* CPresetSystemEffect::presetEditor() const
+PresetEditorLink* CPresetSystemEffect::presetEditor() const
 {
-    return dynamic_cast<CPresetSystemEditor*>(editor);
+    return dynamic_cast<PresetEditorLink*>(editor);
 }
 
 } // namespace kestro

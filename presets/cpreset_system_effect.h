@@ -4,6 +4,7 @@
 // bank through the chunk; programs are chosen and named through our own operations.
 
 #include "host/audio_effect_x.h"
+#include "presets/preset_editor_link.h"
 #include "presets/preset_images.h"
 #include "presets/program_record.h"
 
@@ -13,8 +14,6 @@
 #include <memory>
 
 namespace kestro {
-
-class CPresetSystemEditor;
 
 class CPresetSystemEffect : public AudioEffectX {
 public:
@@ -72,8 +71,8 @@ protected:
     ProgramRecord& currentProgramRecord() { return programAt(getCurrentProgramIndex()); }
     // Global parameters hold one value in every program, so changing program never moves them.
     void storeInAllPrograms(VstInt32 index, float value);
-    // The editor when it is the preset system's, else null.
-    CPresetSystemEditor* presetEditor() const;
+    // The editor when it keeps the preset panel in step, else null.
+    PresetEditorLink* presetEditor() const;
 
     // One contiguous, zero-filled block so bank images can be built from it directly. Values
     // may be written from the audio thread (host automation), so single values are accessed
