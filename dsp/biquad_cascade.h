@@ -21,7 +21,7 @@
 // load() whenever those filters change; the history lives here.
 
 #include "dsp/biquad_filter.h"
-#include "dsp/simd.h"
+#include "dsp/simd/pack.h"
 
 #include <array>
 
@@ -64,7 +64,7 @@ public:
     }
 
     // The part of every filter's output that comes from its history. W is the pack width the
-    // caller's instruction set runs (see simd.h); the results do not depend on it.
+    // caller's instruction set runs (see simd/pack.h); the results do not depend on it.
     template <int W>
     [[gnu::always_inline]] void begin() {
         using P = simd::Pack<W>;

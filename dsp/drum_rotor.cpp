@@ -264,27 +264,18 @@ template <int W>
     for (int p = 0; p < kPacks; ++p) {
         const int first = p * W;
         active[p] = lanes_.activeAt<W>(first);
-        const P u = rayDirectionLanes<W>(lanes_, first);
-        const P w = at(lanes_.width, first);
-        const P s = at(lanes_.sign, first);
-        const P twoW = at(lanes_.twoWidth, first);
-        const P oneMinusW = at(lanes_.oneMinusWidth, first);
-        const Mask<W> front = u <= w;
-        const Mask<W> rear = ~front & (u >= oneMinusW);
-        const P num = simd::select(rear, ((u - twoW) - oneMinusW) * rotor::kPi, u - w);
-        const P quotient = num / simd::select(front | rear, twoW, at(lanes_.midSpan, first));
-        const P theta = simd::select(rear, quotient, quotient * rotor::kPi);
-        const P sm = fastmath::sinPi(theta) * s;
-        m[p] = simd::select(sm < kBeamFloor, P::broadcast(kBeamFloor), sm);
-        turned[p] = theta * s;
+        const simd::BeamInput<W> in = beamInput<W>(lanes_, first);
+        const simd::Beam<W> beam = simd::drumBeam(in, kBeamFloor);
+        m[p] = beam.m;
+        turned[p] = beam.theta * in.s;
     }
 
     // 2. Control rate: the direction filters follow the beam angles.
     if (control) {
         for (int p = 0; p < kPacks; ++p) {
-            const RowLanes<W> rows = rowLanes(wrapUnitLanes(turned[p] / rotor::kTwoPi + 0.25) * 18.0, 18);
-            direction_.limitedSettings(p * W, active[p], interpolateLanes(kDirectionFrequency, rows),
-                                       interpolateLanes(kDirectionQ, rows));
+            const simd::RowLanes<W> rows = simd::rowLanes(simd::wrapUnit(turned[p] / rotor::kTwoPi + 0.25) * 18.0, 18);
+            direction_.limitedSettings(p * W, active[p], simd::interpolateLanes(kDirectionFrequency, rows),
+                                       simd::interpolateLanes(kDirectionQ, rows));
         }
         for (int g = 0; g < 8; g += 4) direction_.redesign(g, lanes_.activeBits(g));
     }
@@ -300,17 +291,17 @@ template <int W>
         const int first = p * W;
         const auto i = static_cast<std::size_t>(first);
         const P length = at(lanes_.length, first);
-        const P delay = (length + m[p] * fm) * samplesPerMetre_;
-        const P level = attenuationLanes((am * m[p] + length - 0.3 + am) * 100.0) * attScale_;
+        const P delay = simd::primaryDelay(length, m[p], fm, samplesPerMetre_);
+        const P level = attenuationLanes(simd::attenuationPosition(length, m[p], am)) * attScale_;
         const P d = readInputLanes(delay);
         const P splitPrevious = P::load(&split_[i]);
-        const P low = flushLanes((splitPrevious - d) * split + d);
+        const P low = simd::flushLanes((splitPrevious - d) * split + d);
         simd::select(active[p], low, splitPrevious).store(&split_[i]);
         const P y = direction_.run<W>(first, active[p], step[p], d - low);
         const P v = y * level * lane(first, 1.0, r, r2, r2, r, r) * lane(first, w0, w1, w2, w3, w1, w1);
         const P coeff = lane(first, 0.0, k0, k1, k1, k0, k0);
         const P previous = P::load(&smooth_[i]);
-        const P smoothed = flushLanes((previous - v) * coeff + v);
+        const P smoothed = simd::flushLanes((previous - v) * coeff + v);
         const Mask<W> reflected = coeff != 0.0;
         simd::select(active[p] & reflected, smoothed, previous).store(&smooth_[i]);
         simd::select(reflected, smoothed, v).store(&out[first]);
@@ -374,22 +365,21 @@ template <int W>
         // The direction-dependent low-pass: its coefficient glides towards the target over 5 ms.
         const P target = P::load(&reducedTarget_[i]);
         const P cPrevious = P::load(&reducedC_[i]);
-        const P c = flushLanes((target - cPrevious) * c005_ + cPrevious);
-        const P u = rayDirectionLanes<W>(lanes_, first);
-        const BeamLanes<W> beam = hornBeamLanes(lanes_, first, u);
+        const P c = simd::flushLanes((target - cPrevious) * c005_ + cPrevious);
+        const simd::Beam<W> beam = simd::hornBeam(beamInput<W>(lanes_, first));
         const P length = at(lanes_.length, first);
-        const P delay = (beam.m * fm + length - dist + 2.0 * fm) * samplesPerMetre_;
-        const P level = attenuationLanes((beam.m * am + length - 0.3 + am) * 100.0) * attScale_;
+        const P delay = simd::secondaryDelay(length, beam.m, fm, dist, samplesPerMetre_);
+        const P level = attenuationLanes(simd::attenuationPosition(length, beam.m, am)) * attScale_;
         const P d = readInputLanes(delay);
         if (control) {
-            const P angle = wrapUnitLanes(beam.turned(at(lanes_.sign, first)) / rotor::kTwoPi + 0.25);
-            const P corner = interpolateLanes(kSecondaryFrequency, rowLanes(angle * 18.0, 18));
+            const P angle = simd::wrapUnit(beam.turned(at(lanes_.sign, first)) / rotor::kTwoPi + 0.25);
+            const P corner = simd::interpolateLanes(kSecondaryFrequency, simd::rowLanes(angle * 18.0, 18));
             // pow(0.005, corner / rate)
-            const P next = flushLanes(fastmath::exp2(corner / rate_ * kLog2Of0005));
+            const P next = simd::flushLanes(fastmath::exp2(corner / rate_ * kLog2Of0005));
             simd::select(active, next, target).store(&reducedTarget_[i]);
         }
         const P yPrevious = P::load(&reducedY_[i]);
-        const P y = flushLanes((yPrevious - d) * c + d);
+        const P y = simd::flushLanes((yPrevious - d) * c + d);
         simd::select(active, c, cPrevious).store(&reducedC_[i]);
         simd::select(active, y, yPrevious).store(&reducedY_[i]);
         // Ray 0 at gain 1, ray 3 and the back ray at r.

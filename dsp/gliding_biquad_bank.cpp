@@ -1,7 +1,7 @@
 #include "dsp/numeric.h"
 #include "dsp/gliding_biquad_bank.h"
 
-#include "dsp/fast_math.h"
+#include "dsp/simd/fast_math.h"
 
 #include <cmath>
 

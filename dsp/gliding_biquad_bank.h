@@ -17,7 +17,7 @@
 // every value, as a filter that is not called does.
 
 #include "dsp/biquad_filter.h"
-#include "dsp/simd.h"
+#include "dsp/simd/pack.h"
 
 #include <array>
 #include <cstdint>
@@ -53,7 +53,7 @@ public:
     // The same for lanes first .. first + 3 (first a multiple of 4) whose bit is set in `lanes`
     // (bit j for lane first + j); f, q and gainDb hold four values each.
     void setAll(int first, unsigned lanes, const double* f, const double* q, const double* gainDb);
-    // The same from packs (see simd.h), in two parts: settings() stores the settings of a pack
+    // The same from packs (see simd/pack.h), in two parts: settings() stores the settings of a pack
     // of lanes, redesign() then works out the coefficients and glide of the selected lanes of
     // a group of four; it must run before the group's next glideStep.
     template <int W>

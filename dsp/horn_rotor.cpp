@@ -1,6 +1,7 @@
 #include "dsp/horn_rotor.h"
 
-#include "dsp/fast_math.h"
+#include "dsp/simd/fast_math.h"
+#include "dsp/simd/ray_laws.h"
 
 #include <algorithm>
 #include <cmath>
@@ -342,7 +343,7 @@ template <int W>
         const int first = p * W;
         const simd::Mask<W> active = lanes_.activeAt<W>(first);
         const Pack<W> back = 1.0 - beamAngle[p];
-        const RowLanes<W> a = rowLanes(back * 36.0, 36);
+        const simd::RowLanes<W> a = simd::rowLanes(back * 36.0, 36);
         const auto row = [&](int next, double FilterSetting::*field) KESTRO_LANE_LAMBDA {
             return simd::gather<W>([&](int j) { return kBeam36[static_cast<std::size_t>(a.row[j] + next)].*field; });
         };
@@ -350,7 +351,7 @@ template <int W>
         const Pack<W> q0 = row(0, &FilterSetting::q), q1 = row(1, &FilterSetting::q);
         const Pack<W> g0 = row(0, &FilterSetting::gainDb), g1 = row(1, &FilterSetting::gainDb);
         beam1_.settings(first, active, f0 + (f1 - f0) * a.frac, q0 + (q1 - q0) * a.frac, g0 + (g1 - g0) * a.frac);
-        const RowLanes<W> b = rowLanes(back * 18.0, 18);
+        const simd::RowLanes<W> b = simd::rowLanes(back * 18.0, 18);
         const Pack<W> h0 = simd::gather<W>([&](int j) { return kBeam18Gain[b.row[j]]; });
         const Pack<W> h1 = simd::gather<W>([&](int j) { return kBeam18Gain[b.row[j] + 1]; });
         beam2_.settings(first, active, Pack<W>::broadcast(kBeam18Frequency), Pack<W>::broadcast(kBeam18Q),
@@ -432,17 +433,17 @@ template <int W>
     const double* smoothing = laneGains_.smoothing.data();
 
     // 1. The beam law: where the mouth pointed when the sound now arriving left it, relative
-    //    to each ray (see hornBeamLanes).
+    //    to each ray (see simd::hornBeam).
     Mask<W> active[kPacks];
     P m[kPacks];
     P beamAngle[kPacks];
     for (int p = 0; p < kPacks; ++p) {
         const int first = p * W;
         active[p] = lanes_.activeAt<W>(first);
-        const BeamLanes<W> beam = hornBeamLanes(lanes_, first, rayDirectionLanes<W>(lanes_, first));
+        const simd::Beam<W> beam = simd::hornBeam(beamInput<W>(lanes_, first));
         m[p] = beam.m;
         if (control)
-            beamAngle[p] = wrapUnitLanes(beam.turned(at(lanes_.sign, first)) / rotor::kTwoPi + 0.25);
+            beamAngle[p] = simd::wrapUnit(beam.turned(at(lanes_.sign, first)) / rotor::kTwoPi + 0.25);
     }
 
     // 2. Control rate: the beam filters follow the beam angles.
@@ -460,15 +461,15 @@ template <int W>
     for (int p = 0; p < kPacks; ++p) {
         const int first = p * W;
         const P length = at(lanes_.length, first);
-        const P delay = (length + m[p] * fm) * samplesPerMetre_;
-        P level = attenuationLanes((m[p] * am + length - 0.3 + am) * 100.0) * attScale_;
+        const P delay = simd::primaryDelay(length, m[p], fm, samplesPerMetre_);
+        P level = attenuationLanes(simd::attenuationPosition(length, m[p], am)) * attScale_;
         level = simd::select(level < clip, P::broadcast(clip), level);
         const P d = readInputLanes(delay);
         const P filtered = beam2_.run<W>(first, active[p], step2[p], beam1_.run<W>(first, active[p], step1[p], d));
         const P v = filtered * level * P::load(&gain[first]) * P::load(&weight[first]);
         const P coeff = P::load(&smoothing[first]);
         const P previous = P::load(&smooth_[static_cast<std::size_t>(first)]);
-        const P smoothed = flushLanes((previous - v) * coeff + v);
+        const P smoothed = simd::flushLanes((previous - v) * coeff + v);
         const Mask<W> reflected = coeff != 0.0;
         simd::select(active[p] & reflected, smoothed, previous).store(&smooth_[static_cast<std::size_t>(first)]);
         simd::select(active[p], simd::select(reflected, smoothed, v), P::broadcast(0.0)).store(&out[first]);
@@ -548,14 +549,14 @@ template <int W>
         const auto i = static_cast<std::size_t>(first);
         const Mask<W> active = lanes_.activeAt<W>(first);
         const P cPrevious = P::load(&reducedC_[i]);
-        const P c = flushLanes(cPrevious + (target - cPrevious) * c005_);
-        const P m = hornBeamLanes(lanes_, first, rayDirectionLanes<W>(lanes_, first)).m;
+        const P c = simd::flushLanes(cPrevious + (target - cPrevious) * c005_);
+        const P m = simd::hornBeam(beamInput<W>(lanes_, first)).m;
         const P length = at(lanes_.length, first);
-        const P delay = (m * fm + length - dist + 2.0 * fm) * samplesPerMetre_;
-        const P level = attenuationLanes((m * am + length - 0.3 + am) * 100.0) * attScale_;
+        const P delay = simd::secondaryDelay(length, m, fm, dist, samplesPerMetre_);
+        const P level = attenuationLanes(simd::attenuationPosition(length, m, am)) * attScale_;
         const P d = readInputLanes(delay);
         const P yPrevious = P::load(&reducedY_[i]);
-        const P y = flushLanes((yPrevious - d) * c + d);
+        const P y = simd::flushLanes((yPrevious - d) * c + d);
         simd::select(active, c, cPrevious).store(&reducedC_[i]);
         simd::select(active, y, yPrevious).store(&reducedY_[i]);
         // Ray 0 at gain 1, ray 1 and the back ray at r.

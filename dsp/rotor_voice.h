@@ -11,10 +11,11 @@
 // rebuild tasks themselves (rebuildGeometry, reset, prepareFilters, setSampleRate) and the
 // process functions belong to the audio thread.
 
-#include "dsp/fast_math.h"
 #include "dsp/motor_noise_player.h"
 #include "dsp/rotor_motion.h"
-#include "dsp/simd.h"
+#include "dsp/simd/lane_math.h"
+#include "dsp/simd/pack.h"
+#include "dsp/simd/ray_laws.h"
 #include "dsp/table_readers.h"
 
 #include <array>
@@ -192,13 +193,17 @@ protected:
         return readCubicWrapped(static_cast<double>(writeIndex_) - delay, 0.0, input_.data(),
                                 kRingSize);
     }
-    // The same reads for a pack of rays at once (see simd.h); each lane computes exactly what
-    // the scalar read computes for it.
+    // The same reads for a pack of rays at once (the lane steps: simd/); each lane computes
+    // exactly what the scalar read computes for it. They stay here, beside the rings and the
+    // table they read.
+    //   emitted phase = phaseRing[trunc(write - phaseDelay) mod ring]
     template <int W>
     [[gnu::always_inline]] simd::Pack<W> emittedPhaseLanes(const simd::Pack<W>& phaseDelay) const {
         const simd::Ints<W> i = simd::truncateToInt(static_cast<double>(writeIndex_) - phaseDelay) & kRingMask;
         return simd::gather<W>([&](int j) { return phaseRing_[static_cast<std::size_t>(i[j])]; });
     }
+    // attenuationAt(position): the table's cubic at position, its first entry at or below 0
+    // (and for NaN), its last at or beyond the end.
     template <int W>
     [[gnu::always_inline]] simd::Pack<W> attenuationLanes(const simd::Pack<W>& position) const {
         using P = simd::Pack<W>;
@@ -207,14 +212,14 @@ protected:
         const simd::Mask<W> high = position >= static_cast<double>(n);
         const P p = simd::select(low | high, P::broadcast(0.0), position);
         const simd::Ints<W> i = simd::truncateToInt(p);
-        const P t = guardFractionLanes(p - simd::toDouble<W>(i));
+        const P t = simd::flushLanes(p - simd::toDouble<W>(i));
         const double* e = attTable_.data();
         if (!simd::any(low | high) && simd::all(p < static_cast<double>(n - 2)) && simd::all(p >= 1.0)) {
             // Inside the table no tap needs its index held at an end.
             const auto tap = [&](int offset) KESTRO_LANE_LAMBDA {
                 return simd::gather<W>([&](int j) { return e[i[j] + offset]; });
             };
-            return cubicLanes(t, tap(-1), tap(0), tap(1), tap(2));
+            return simd::cubicLanes(t, tap(-1), tap(0), tap(1), tap(2));
         }
         const auto at = [&](int j, int offset) {
             const int k = i[j];
@@ -225,8 +230,9 @@ protected:
         };
         const auto tap = [&](int offset) KESTRO_LANE_LAMBDA { return simd::gather<W>([&](int j) { return at(j, offset); }); };
         return simd::select(low, P::broadcast(attTable_[0]),
-                            simd::select(high, P::broadcast(attTable_[n]), cubicLanes(t, tap(0), tap(1), tap(2), tap(3))));
+                            simd::select(high, P::broadcast(attTable_[n]), simd::cubicLanes(t, tap(0), tap(1), tap(2), tap(3))));
     }
+    // readInput(delay): the ring's cubic at write - min(max(delay, 0), kMaxDelay), NaN as 0.
     template <int W>
     [[gnu::always_inline]] simd::Pack<W> readInputLanes(simd::Pack<W> delay) const {
         using P = simd::Pack<W>;
@@ -235,33 +241,12 @@ protected:
         P p = static_cast<double>(writeIndex_) - delay;
         p = simd::select(p < 0.0, p + static_cast<double>(kRingSize), p);
         const simd::Ints<W> i = simd::truncateToInt(p);
-        const P t = guardFractionLanes(p - simd::toDouble<W>(i));
+        const P t = simd::flushLanes(p - simd::toDouble<W>(i));
         // i - 1 is -1 only at position 0, whose first tap is the ring's last sample.
         const simd::Ints<W> first = (i - 1) & kRingMask;
         const double* e = input_.data();
         const auto tap = [&](int offset) KESTRO_LANE_LAMBDA { return simd::gather<W>([&](int k) { return e[first[k] + offset]; }); };
-        return cubicLanes(t, tap(0), tap(1), tap(2), tap(3));
-    }
-    template <int W>
-    [[gnu::always_inline]] static simd::Pack<W> guardFractionLanes(const simd::Pack<W>& t) {
-        return (t + kDenormalGuard) - kDenormalGuard;
-    }
-    template <int W>
-    [[gnu::always_inline]] static simd::Pack<W> cubicLanes(const simd::Pack<W>& t, const simd::Pack<W>& a,
-                                                          const simd::Pack<W>& b, const simd::Pack<W>& c,
-                                                          const simd::Pack<W>& d) {
-        const simd::Pack<W> t2 = t * t;
-        const simd::Pack<W> t3 = t2 * t;
-        return 0.5 * ((2.0 * t2 - t3 - t) * a + (3.0 * t3 - 5.0 * t2 + 2.0) * b + (4.0 * t2 - 3.0 * t3 + t) * c +
-                      (t3 - t2) * d);
-    }
-    template <int W>
-    [[gnu::always_inline]] static simd::Pack<W> flushLanes(const simd::Pack<W>& x) {
-        return (x + kDenormalGuard) - kDenormalGuard;
-    }
-    template <int W>
-    [[gnu::always_inline]] static simd::Pack<W> wrapUnitLanes(const simd::Pack<W>& x) {
-        return simd::select(x < 0.0, x + 1.0, simd::select(x >= 1.0, x - 1.0, x));
+        return simd::cubicLanes(t, tap(0), tap(1), tap(2), tap(3));
     }
 
     // Whether the per-sample kernels run four lanes (AVX2) or two; the results are the same.
@@ -307,66 +292,20 @@ protected:
         }
     };
 
-    // The direction of the mouth relative to each ray of a pack, for the sound now arriving.
+    // The direction of the mouth relative to each ray of a pack, for the sound now arriving:
+    //   u = wrap(emitted phase - angle s)
     template <int W, int N>
     [[gnu::always_inline]] simd::Pack<W> rayDirectionLanes(const RayLanes<N>& r, int first) const {
-        return wrapUnitLanes(emittedPhaseLanes(r.template at<W>(r.phaseDelay, first)) -
+        return simd::wrapUnit(emittedPhaseLanes(r.template at<W>(r.phaseDelay, first)) -
                              r.template at<W>(r.angleSign, first));
     }
 
-    // The beam law: where within its beam (m, -1..1) the microphone sits, and the angle theta
-    // the beam coloration follows, for a pack of rays. u is the mouth direction relative to
-    // the ray, w the beam half-width, s the ray's direction sign:
-    //   u <= w:      theta = (u - w) / (2w) pi,         m =  sin theta s, turned theta s
-    //   u >= 1 - w:  theta = (u - (1 - w)) pi / (2w),   m = -sin theta s, turned theta s - pi
-    //   otherwise:   theta = (u - w) / (1 - 2w) pi,     m =  sin theta s, turned theta s
-    template <int W>
-    struct BeamLanes {
-        simd::Pack<W> m, theta;
-        simd::Mask<W> rear; // the u >= 1 - w case
-        // theta turned by the sign (and by -pi in the rear case).
-        [[gnu::always_inline]] simd::Pack<W> turned(const simd::Pack<W>& s) const {
-            return simd::select(rear, theta * s - rotor::kPi, theta * s);
-        }
-    };
+    // The beam law's inputs for a pack of rays (the laws themselves: simd/ray_laws.h).
     template <int W, int N>
-    [[gnu::always_inline]] static BeamLanes<W> hornBeamLanes(const RayLanes<N>& r, int first, const simd::Pack<W>& u) {
-        using P = simd::Pack<W>;
-        const P w = r.template at<W>(r.width, first);
-        const P s = r.template at<W>(r.sign, first);
-        const P oneMinusW = r.template at<W>(r.oneMinusWidth, first);
-        const simd::Mask<W> front = u <= w;
-        const simd::Mask<W> rear = ~front & (u >= oneMinusW);
-        // One division for all three cases, each with its operations in the order above.
-        const P num = simd::select(rear, (u - oneMinusW) * rotor::kPi, u - w);
-        const P quotient =
-            num / simd::select(front | rear, r.template at<W>(r.twoWidth, first), r.template at<W>(r.midSpan, first));
-        const P theta = simd::select(rear, quotient, quotient * rotor::kPi);
-        const P sine = fastmath::sinPi(theta);
-        return {simd::select(rear, -sine * s, sine * s), theta, rear};
-    }
-
-    // Direction tables read at `position` for a pack of lanes, `steps` intervals: row index
-    // (modulo the table) and fraction. NaN or below reads the first row.
-    template <int W>
-    struct RowLanes {
-        simd::Ints<W> row;
-        simd::Pack<W> frac;
-    };
-    template <int W>
-    [[gnu::always_inline]] static RowLanes<W> rowLanes(simd::Pack<W> position, int steps) {
-        using P = simd::Pack<W>;
-        position = simd::select(~(position >= 0.0), P::broadcast(0.0), position);
-        position = simd::select(position > static_cast<double>(steps), P::broadcast(steps), position);
-        const simd::Ints<W> i = simd::truncateToInt(position);
-        return {i - ((i >= steps) & steps), position - simd::toDouble<W>(i)};
-    }
-    // A table column interpolated at those rows.
-    template <int W>
-    [[gnu::always_inline]] static simd::Pack<W> interpolateLanes(const double* table, const RowLanes<W>& p) {
-        const simd::Pack<W> a = simd::gather<W>([&](int j) { return table[p.row[j]]; });
-        const simd::Pack<W> b = simd::gather<W>([&](int j) { return table[p.row[j] + 1]; });
-        return a + (b - a) * p.frac;
+    [[gnu::always_inline]] simd::BeamInput<W> beamInput(const RayLanes<N>& r, int first) const {
+        return {rayDirectionLanes<W>(r, first),       r.template at<W>(r.width, first),
+                r.template at<W>(r.sign, first),      r.template at<W>(r.oneMinusWidth, first),
+                r.template at<W>(r.twoWidth, first),  r.template at<W>(r.midSpan, first)};
     }
 
     bool controlRateSample() const { return (counter_ & controlMask_) == 0; }

@@ -1,4 +1,4 @@
-#include "dsp/fast_math.h"
+#include "dsp/simd/fast_math.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dsp/simd.h"
+#include "dsp/simd/pack.h"
 
 namespace kestro::simd {
 

@@ -8,7 +8,7 @@
 // stated, which the tests measure against the library. Outside those ranges the callers fall
 // back to the library.
 
-#include "dsp/simd.h"
+#include "dsp/simd/pack.h"
 
 #include <cstdint>
 
