@@ -31,7 +31,7 @@ const double kLog2Of0005 = std::log2(0.005);
 } // namespace
 
 DrumRotor::DrumRotor(bool primary)
-    : RotorVoice(1,
+    : RayVoice(1,
                  primary ? std::optional<MotorNoisePlayer::Kind>(MotorNoisePlayer::Kind::Drum)
                          : std::nullopt,
                  0),
@@ -94,32 +94,14 @@ void DrumRotor::setSplitterFrequency(double hz) {
     applySplitter(hz, motion_.sampleRate());
 }
 
-void DrumRotor::setFilterSaturation(double amount) {
-    if (!std::isfinite(amount)) return;
-    saturation_.store(amount);
-    request(PendingSaturation);
-}
 
 void DrumRotor::setStaticLpGain(double gain) {
     if (std::isfinite(gain)) staticLpGain_.store(gain);
 }
 
-void DrumRotor::setRayWeight(int slot, double weight) {
-    if (slot < 0 || slot >= kRayWeights || !std::isfinite(weight)) return;
-    weights_[static_cast<std::size_t>(slot)].store(weight);
-}
 
-double DrumRotor::rayWeight(int slot) const {
-    return slot >= 0 && slot < kRayWeights ? weights_[static_cast<std::size_t>(slot)].load() : 0.0;
-}
 
-double DrumRotor::reflectionLpfCoeff(int k) const {
-    return reflectionK_[static_cast<std::size_t>(std::clamp(k, 0, 1))].load();
-}
 
-const RotorVoice::Ray& DrumRotor::ray(int k) const {
-    return rays_[static_cast<std::size_t>(std::clamp(k, 0, kRays - 1))];
-}
 
 const BiquadFilter& DrumRotor::inputFilter(int i) const {
     return inputFilters_[static_cast<std::size_t>(std::clamp(i, 0, kInputFilters - 1))];

@@ -21,10 +21,12 @@
 #include "dsp/rotor_voice.h"
 
 #include <array>
+#include <type_traits>
 
 namespace kestro {
 
-class DrumRotor : public RotorVoice {
+// 6 rays, 4 weight slots, 2 reflection coefficients (kRays, kRayWeights).
+class DrumRotor : public RayVoice<6, 4, 2> {
 public:
     static constexpr int kRays = 6;
     static constexpr int kInputFilters = 4;
@@ -51,17 +53,11 @@ public:
     void setFlip(double orientation);
     void setReflectionLpf(double octaves);
     void setSplitterFrequency(double hz);
-    void setFilterSaturation(double amount);
     void setStaticLpGain(double gain);
-    void setRayWeight(int slot, double weight); // slots 0..3; others are ignored
 
-    double rayWeight(int slot) const;
     double splitterFrequency() const { return splitterHz_.load(); }
     double splitterCoeff() const { return splitC_.load(); }
     double staticLpGain() const { return staticLpGain_.load(); }
-    double filterSaturation() const { return saturation_.load(); }
-    double reflectionLpfCoeff(int k) const; // k = 0..1
-    const Ray& ray(int k) const;
     const BiquadFilter& inputFilter(int i) const;
     // The direction filters by lane (kLaneRay).
     const GlidingBiquadBank<8>& directionFilters() const { return direction_; }
@@ -87,7 +83,6 @@ private:
 
     const bool primary_;
 
-    std::array<Ray, kRays> rays_{};
     double staticDelay_ = 0.0;
     std::array<BiquadFilter, kInputFilters> inputFilters_{};
     // Direction filters by lane (kLaneRay).
@@ -96,12 +91,9 @@ private:
     // (ray 0, ray 3, the back ray).
     RayLanes<8> lanes_;
 
-    std::array<rotor::Relaxed<double>, kRayWeights> weights_{};
-    std::array<rotor::Relaxed<double>, 2> reflectionK_{};
     rotor::Relaxed<double> splitterHz_{200.0};
     rotor::Relaxed<double> splitC_{0.0};
     rotor::Relaxed<double> staticLpGain_{1.0};
-    rotor::Relaxed<double> saturation_{0.0};
 
     // Per-sample state, by lane.
     alignas(32) std::array<double, 8> split_{};  // splitter low-pass of each ray
@@ -115,5 +107,7 @@ private:
     std::array<double, kRays> secondarySmooth_{};
     double reducedStaticY_ = 0.0;
 };
+
+static_assert(std::is_base_of_v<RayVoice<DrumRotor::kRays, DrumRotor::kRayWeights, 2>, DrumRotor>);
 
 } // namespace kestro

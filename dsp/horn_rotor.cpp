@@ -76,7 +76,7 @@ inline RowPosition rowAt(double position, int steps) {
 } // namespace
 
 HornRotor::HornRotor(int cascadeFlag, int noiseFlag)
-    : RotorVoice(-1,
+    : RayVoice(-1,
                  cascadeFlag != 0 ? std::optional<MotorNoisePlayer::Kind>(MotorNoisePlayer::Kind::Horn)
                                   : std::nullopt,
                  noiseFlag),
@@ -129,34 +129,14 @@ void HornRotor::setReflectionLpf(double octaves) {
     applyReflectionLpf(octaves, motion_.sampleRate());
 }
 
-void HornRotor::setFilterSaturation(double amount) {
-    // The amount belongs to the engine's voicing chains; the voice only makes sure its own
-    // cascade never saturates.
-    if (!std::isfinite(amount)) return;
-    saturation_.store(amount);
-    request(PendingSaturation);
-}
 
 void HornRotor::setAmplitudeClip(double level) {
     if (std::isfinite(level)) clip_.store(level);
 }
 
-void HornRotor::setRayWeight(int slot, double weight) {
-    if (slot < 0 || slot >= kRayWeights || !std::isfinite(weight)) return;
-    weights_[static_cast<std::size_t>(slot)].store(weight);
-}
 
-double HornRotor::rayWeight(int slot) const {
-    return slot >= 0 && slot < kRayWeights ? weights_[static_cast<std::size_t>(slot)].load() : 0.0;
-}
 
-double HornRotor::reflectionLpfCoeff(int k) const {
-    return reflectionK_[static_cast<std::size_t>(std::clamp(k, 0, 4))].load();
-}
 
-const RotorVoice::Ray& HornRotor::ray(int k) const {
-    return rays_[static_cast<std::size_t>(std::clamp(k, 0, kRays - 1))];
-}
 
 const BiquadFilter& HornRotor::cascadeFilter(int i) const {
     return cascade_[static_cast<std::size_t>(std::clamp(i, 0, kCascade - 1))];

@@ -28,10 +28,12 @@
 #include "dsp/rotor_voice.h"
 
 #include <array>
+#include <type_traits>
 
 namespace kestro {
 
-class HornRotor : public RotorVoice {
+// 13 rays, 8 weight slots, 5 reflection coefficients (kRays, kRayWeights).
+class HornRotor : public RayVoice<13, 8, 5> {
 public:
     static constexpr int kRays = 13;      // 0..11 taps, 12 the static ray
     static constexpr int kBeamRays = 12;  // rays with beam coloration
@@ -60,18 +62,12 @@ public:
     void setFlip(double orientation);
     void setOpenBackMode(int mode);
     void setReflectionLpf(double octaves);
-    void setFilterSaturation(double amount);
-    void setRayWeight(int slot, double weight); // slots 0..7; others are ignored
     void setAmplitudeClip(double level);        // lower limit of every ray level
 
-    double rayWeight(int slot) const;
     double amplitudeClip() const { return clip_.load(); }
     int openBackMode() const { return openBack_.load(); }
-    double filterSaturation() const { return saturation_.load(); }
-    double reflectionLpfCoeff(int k) const; // k = 0..4
     double reflectionScale() const { return reflectionScale_; }
     double outputGain() const { return outputGain_; }
-    const Ray& ray(int k) const;
     double zAxisDelay(int i) const { return zDelay_[i & 1]; } // samples
     const BiquadFilter& cascadeFilter(int i) const;
     // The beam filters of rays 0..11 by lane (see kLaneRay): which 0 the first (36-step table),
@@ -104,7 +100,6 @@ private:
 
     const bool primary_;
 
-    std::array<Ray, kRays> rays_{};
     double staticDelay_ = 0.0; // samples, ray 0's path without modulation
     // Beam filters by lane (kLaneRay).
     GlidingBiquadBank<kBeamRays> beam1_{BankResponse::Peaking};
@@ -125,10 +120,7 @@ private:
     BiquadCascade<kCascade> primaryChain_;
     BiquadCascade<kSecondaryCascade> secondaryChain_;
 
-    std::array<rotor::Relaxed<double>, kRayWeights> weights_{};
-    std::array<rotor::Relaxed<double>, 5> reflectionK_{};
     rotor::Relaxed<std::int32_t> openBack_{0};
-    rotor::Relaxed<double> saturation_{0.0};
     rotor::Relaxed<double> clip_{0.0};
 
     double reflectionScale_ = 1.0;
@@ -150,5 +142,7 @@ private:
     std::array<std::int32_t, 2> zOffset_{};
     std::array<double, 2> zFraction_{};
 };
+
+static_assert(std::is_base_of_v<RayVoice<HornRotor::kRays, HornRotor::kRayWeights, 5>, HornRotor>);
 
 } // namespace kestro

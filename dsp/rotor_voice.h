@@ -18,6 +18,7 @@
 #include "dsp/simd/ray_laws.h"
 #include "dsp/table_readers.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -368,6 +369,43 @@ protected:
 
 private:
     std::atomic<unsigned> pending_{0};
+};
+
+// What both voice kinds keep per ray, sized per kind (Rays rays, Weights weight slots,
+// Reflections treble-loss coefficients), with the setters and readers they share.
+template <int Rays, int Weights, int Reflections>
+class RayVoice : public RotorVoice {
+public:
+    // The amount belongs to the engine's voicing chains; the voice takes it over on the audio
+    // thread (see servicePending of each kind).
+    void setFilterSaturation(double amount) {
+        if (!std::isfinite(amount)) return;
+        saturation_.store(amount);
+        request(PendingSaturation);
+    }
+    // Slots outside 0 .. Weights - 1 are ignored (read as 0).
+    void setRayWeight(int slot, double weight) {
+        if (slot < 0 || slot >= Weights || !std::isfinite(weight)) return;
+        weights_[static_cast<std::size_t>(slot)].store(weight);
+    }
+    double rayWeight(int slot) const {
+        return slot >= 0 && slot < Weights ? weights_[static_cast<std::size_t>(slot)].load() : 0.0;
+    }
+    double filterSaturation() const { return saturation_.load(); }
+    // k is held to 0 .. Reflections - 1, like the ray below.
+    double reflectionLpfCoeff(int k) const {
+        return reflectionK_[static_cast<std::size_t>(std::clamp(k, 0, Reflections - 1))].load();
+    }
+    const Ray& ray(int k) const { return rays_[static_cast<std::size_t>(std::clamp(k, 0, Rays - 1))]; }
+
+protected:
+    using RotorVoice::RotorVoice;
+    ~RayVoice() = default;
+
+    std::array<Ray, Rays> rays_{};
+    std::array<rotor::Relaxed<double>, Weights> weights_{};
+    std::array<rotor::Relaxed<double>, Reflections> reflectionK_{};
+    rotor::Relaxed<double> saturation_{0.0};
 };
 
 } // namespace kestro
