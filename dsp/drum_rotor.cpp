@@ -369,20 +369,9 @@ template <int W>
         (y * level * gain).store(&out[first]);
     }
 
-    double sum = out[0] * w0;
     const int back = visibility_ == 0 ? 1 : (visibility_ == 2 ? 2 : -1);
-    if (back >= 0) {
-        const double v = out[2] * w1;
-        double& y = secondarySmooth_[static_cast<std::size_t>(back)];
-        y = flush((y - v) * k0 + v);
-        sum += y;
-    }
-    {
-        const double v = out[1] * w1;
-        double& y = secondarySmooth_[3];
-        y = flush((y - v) * k0 + v);
-        sum += y;
-    }
+    double sum = reducedTapSum(out, w0, w1, k0, back >= 0 ? &secondarySmooth_[static_cast<std::size_t>(back)] : nullptr,
+                               secondarySmooth_[3]);
     {
         const double L0 = rays_[0].length;
         const double level = attenuationAt((L0 - 0.3 + am) * 100.0) * attScale_;

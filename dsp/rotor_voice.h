@@ -309,6 +309,23 @@ protected:
                 r.template at<W>(r.twoWidth, first),  r.template at<W>(r.midSpan, first)};
     }
 
+    // The secondary routines' reduced taps (out: ray 0, the first reflection, the back ray):
+    //   sum = out0 w0 + y_back + y_reflection,  y = flush((y - out w1) k0 + out w1)
+    // where each y is that tap's treble-loss smoother; the back ray only when the visibility
+    // case shows it (backSmoother not null). Summed in this order.
+    static double reducedTapSum(const double* out, double w0, double w1, double k0, double* backSmoother,
+                                double& reflectionSmoother) {
+        double sum = out[0] * w0;
+        if (backSmoother != nullptr) {
+            const double v = out[2] * w1;
+            *backSmoother = flush((*backSmoother - v) * k0 + v);
+            sum += *backSmoother;
+        }
+        const double v = out[1] * w1;
+        reflectionSmoother = flush((reflectionSmoother - v) * k0 + v);
+        return sum + reflectionSmoother;
+    }
+
     bool controlRateSample() const { return (counter_ & controlMask_) == 0; }
     void advanceRings() {
         writeIndex_ = (writeIndex_ + 1) & kRingMask;
