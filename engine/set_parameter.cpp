@@ -88,7 +88,9 @@ bool RotaryEffect::applySwitchParameter(VstInt32 index, float v)
 {
     switch (index) {
     case kBypass:
-        bypassTarget.store(static_cast<double>(positionOf(v, 1)), std::memory_order_relaxed);
+        // The target is a crossfade weight: a host value far outside 0..1 would otherwise
+        // scale the mix of dry and wet into a burst of millions.
+        bypassTarget.store(static_cast<double>(std::clamp(positionOf(v, 1), 0, 1)), std::memory_order_relaxed);
         storeInAllPrograms(index, v);
         break;
     case kCpuMode: {

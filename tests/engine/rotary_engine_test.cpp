@@ -4,6 +4,7 @@
 
 #include "dsp/biquad_filter.h"
 #include "engine/rotary_effect.h"
+#include "params/parameter_indices.h"
 
 #include <gtest/gtest.h>
 
@@ -143,6 +144,16 @@ TEST(RotaryEngine, BypassGlidesWithTwentyMillisecondsAndNotAcrossSuspend)
     e.start();
     e.run(1, {330.0}, 0.2, 1);
     EXPECT_EQ(e.fx->currentBypassMix(), 0.0);
+
+    // A host value far outside 0..1 still means "on": the mix settles at fully dry instead
+    // of weighting the dry signal by millions. getParameter keeps what the host sent.
+    e.fx->setParameter(kBypass, 1e30f);
+    EXPECT_EQ(e.fx->getParameter(kBypass), 1e30f);
+    e.run(44100, {330.0});
+    EXPECT_NEAR(e.fx->currentBypassMix(), 1.0, 1e-9);
+    e.fx->setParameter(kBypass, -1e30f);
+    e.run(44100, {330.0});
+    EXPECT_NEAR(e.fx->currentBypassMix(), 0.0, 1e-9);
 }
 
 TEST(RotaryEngine, FadeMachineMeetsItsThresholdsAndRunsOneTaskGroupPerCall)

@@ -149,8 +149,18 @@ private:
         switch (in.byte() % 12) {
         case 0: anyOpcode(in); break;
         case 1:
-        case 2: setParameter(static_cast<VstInt32>(in.byte() % 40), in.anyFloat()); break;
-        case 3: setParameter(static_cast<VstInt32>(in.word()), in.anyFloat()); break;
+        case 2: {
+            // Reads are sequenced one per statement: the order of a call's arguments is up to
+            // the compiler, and every build must decode an input into the same calls.
+            const auto index = static_cast<VstInt32>(in.byte() % 40);
+            setParameter(index, in.anyFloat());
+            break;
+        }
+        case 3: {
+            const auto index = static_cast<VstInt32>(in.word());
+            setParameter(index, in.anyFloat());
+            break;
+        }
         case 4: process<float>(in); break;
         case 5: process<double>(in); break;
         case 6: restart(in); break;
@@ -216,7 +226,8 @@ private:
     template <typename Sample>
     void process(Input& in)
     {
-        const int frames = static_cast<int>(((in.byte() << 8) | in.byte()) % (kLargestBlock + 1));
+        const int high = in.byte();
+        const int frames = static_cast<int>(((high << 8) | in.byte()) % (kLargestBlock + 1));
         if (framesLeft_ < frames)
             return;
         framesLeft_ -= frames;
