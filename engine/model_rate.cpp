@@ -98,8 +98,8 @@ void RotaryEffect::selectModelRate()
     factorSeen.store(factor, std::memory_order_relaxed);
     modelRateSeen.store(modelRateValue, std::memory_order_relaxed);
 
-    const double hornOctaves = 2.0 * static_cast<double>(parameters[kHornReflectionLpf].load(std::memory_order_relaxed));
-    const double drumOctaves = 2.0 * static_cast<double>(parameters[kDrumReflectionLpf].load(std::memory_order_relaxed));
+    const double hornOctaves = 2.0 * static_cast<double>(appliedParameter(kHornReflectionLpf));
+    const double drumOctaves = 2.0 * static_cast<double>(appliedParameter(kDrumReflectionLpf));
     forHornVoices([&](HornRotor& v) { v.setReflectionLpf(hornOctaves); });
     forDrumVoices([&](DrumRotor& v) { v.setReflectionLpf(drumOctaves); });
     clearEngineState();
@@ -181,10 +181,10 @@ void RotaryEffect::setComponentRates()
     });
 
     const double half = 0.5 * modelRateValue;
-    const float v22 = parameters[kHornHighPass].load(std::memory_order_relaxed);
+    const float v22 = appliedParameter(kHornHighPass);
     double hornHz = !(static_cast<double>(v22) >= 0.01) ? 0.0 : std::exp(2.966 * static_cast<double>(v22)) * 53.33 - 34.94;
     hornHz = std::max(std::min(hornHz, half), 20.0);
-    const float v29 = parameters[kDrumLowPass].load(std::memory_order_relaxed);
+    const float v29 = appliedParameter(kDrumLowPass);
     double drumHz = v29 == 1.0f ? 0.0 : 200.0 * std::pow(100.0, static_cast<double>(v29));
     drumHz = std::max(std::min(drumHz, half), 20.0);
     if (!std::isfinite(hornHz)) hornHz = 20.0;
@@ -231,7 +231,7 @@ void RotaryEffect::fullRebuild()
     const double baseRate = static_cast<double>(getSampleRate());
     driveStage.dcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
 
-    const float h = parameters[kHornDistance].load(std::memory_order_relaxed);
+    const float h = appliedParameter(kHornDistance);
     setParameter(kHornAmplitudeClip, hornAmplitudeClipForDistance(h));
 }
 

@@ -196,6 +196,8 @@ private:
 
     // ---- parameter mapping helpers ----
     void storeValue(VstInt32 index, float v);
+    // A stored value as the laws take it (a host may have stored one outside 0..1).
+    float appliedParameter(VstInt32 index) const;
     // A target the formulas could only reach through an overflow stays where it was: an
     // infinity would turn the glide into NaN for good.
     void setTarget(Smoothed which, double value)

@@ -20,7 +20,23 @@ namespace {
 
 constexpr double kDrumSampleGain = 7.96214341106; // +18.02 dB
 
+// Every law and position rule is made for 0..1. Setup and Size keep their own rule for a
+// position outside their range (no row applied); any other value a host sends outside 0..1
+// is applied as its nearest end, because a law fed 40 or 1e30 is a gain of hundreds of dB,
+// a filter past its stability or a brake of millions: a burst or NaN, never a sound.
+float appliedValue(VstInt32 index, float v)
+{
+    if (index == kSetup || index == kSize)
+        return v;
+    return std::clamp(v, 0.0f, 1.0f);
+}
+
 } // namespace
+
+float RotaryEffect::appliedParameter(VstInt32 index) const
+{
+    return appliedValue(index, parameters[static_cast<std::size_t>(index)].load(std::memory_order_relaxed));
+}
 
 void RotaryEffect::storeValue(VstInt32 index, float v)
 {
@@ -46,36 +62,31 @@ void RotaryEffect::applyMechLevels()
 
 void RotaryEffect::applyLever(float v)
 {
-    parameters[kLever].store(v, std::memory_order_relaxed);
     if (v != lastLever.load(std::memory_order_relaxed)) {
         const double x = 1.0 - static_cast<double>(v);
         forAllVoices([x](RotorVoice& voice) { voice.setLever(x); });
         lastLever.store(v, std::memory_order_relaxed);
     }
     // Moving the lever releases the brake, and the host records that it did.
-    if (positionOf(parameters[kStop].load(std::memory_order_relaxed), 1) != 0)
+    if (positionOf(appliedParameter(kStop), 1) != 0)
         setParameterAutomated(kStop, 0.0f);
-    storeInAllPrograms(kLever, v);
 }
 
 void RotaryEffect::applyStop(float v)
 {
-    lastLever.store(parameters[kLever].load(std::memory_order_relaxed), std::memory_order_relaxed);
-    parameters[kStop].store(v, std::memory_order_relaxed);
+    lastLever.store(appliedParameter(kLever), std::memory_order_relaxed);
     const double brake = static_cast<double>(static_cast<float>(positionOf(v, 1)));
     forAllVoices([brake](RotorVoice& voice) { voice.setStop(brake); });
-    storeInAllPrograms(kStop, v);
 }
 
 void RotaryEffect::applyHornDistance(float v)
 {
-    parameters[kHornDistance].store(v, std::memory_order_relaxed);
     const float d = distanceCurve(v);
     if (d == hornDistance.load(std::memory_order_relaxed))
         return;
     setParameter(kHornAmplitudeClip, hornAmplitudeClipForDistance(v));
     hornDistance.store(d, std::memory_order_relaxed);
-    const double offset = mic2DistanceOffset(parameters[kHornMic2Distance].load(std::memory_order_relaxed));
+    const double offset = mic2DistanceOffset(appliedParameter(kHornMic2Distance));
     hornPrimary[0]->setDistance(d);
     hornPrimary[1]->setDistance(std::max(0.3, (1.0 + offset) * static_cast<double>(d)));
     raiseRebuild(TaskHorn1 | TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
@@ -88,24 +99,19 @@ bool RotaryEffect::applySwitchParameter(VstInt32 index, float v)
 {
     switch (index) {
     case kBypass:
-        // The target is a crossfade weight: a host value far outside 0..1 would otherwise
-        // scale the mix of dry and wet into a burst of millions.
-        bypassTarget.store(static_cast<double>(std::clamp(positionOf(v, 1), 0, 1)), std::memory_order_relaxed);
-        storeInAllPrograms(index, v);
+        bypassTarget.store(static_cast<double>(positionOf(v, 1)), std::memory_order_relaxed);
         break;
     case kCpuMode: {
         const int mode = positionOf(v, 1);
         cpuMode.store(mode, std::memory_order_relaxed);
         if (mode != lastCpuMode.exchange(mode, std::memory_order_relaxed))
             raiseRebuild(TaskFullRebuild);
-        storeInAllPrograms(index, v);
         break;
     }
     case kLever:
         applyLever(v);
         break;
     case kSpeed:
-        storeInAllPrograms(index, v);
         break;
     case kStop:
         applyStop(v);
@@ -117,7 +123,6 @@ bool RotaryEffect::applySwitchParameter(VstInt32 index, float v)
         break;
     }
     case kMidiChannel:
-        storeInAllPrograms(index, v);
         break;
 
     // ---- internal voicing parameters ----
@@ -615,12 +620,16 @@ void RotaryEffect::setParameter(VstInt32 index, float v)
     if (!std::isfinite(v))
         return;
 
+    // What the host sent is what it reads back and what the programs keep.
     storeValue(index, v);
+    if (isGlobalParameter(index))
+        storeInAllPrograms(index, v);
 
     // Every index belongs to exactly one applier; reserved and unknown indices are only stored.
-    if (!applySwitchParameter(index, v) && !applyAmplifierParameter(index, v) && !applyHornParameter(index, v) &&
-        !applyDrumParameter(index, v) && !applyRoomParameter(index, v)) {
-        applyNoiseParameter(index, v);
+    const float a = appliedValue(index, v);
+    if (!applySwitchParameter(index, a) && !applyAmplifierParameter(index, a) && !applyHornParameter(index, a) &&
+        !applyDrumParameter(index, a) && !applyRoomParameter(index, a)) {
+        applyNoiseParameter(index, a);
     }
 
     // Common tail: the current program follows unless a program is being applied, and the

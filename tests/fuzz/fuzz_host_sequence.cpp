@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -39,6 +40,19 @@ void require(bool condition, const char* what)
         std::fprintf(stderr, "host sequence check failed: %s\n", what);
         std::abort();
     }
+}
+
+// KESTRO_FUZZ_TRACE=1 lists the calls an input decodes into, for reproducing a finding.
+const bool kTrace = std::getenv("KESTRO_FUZZ_TRACE") != nullptr;
+
+__attribute__((format(printf, 1, 2))) void trace(const char* format, ...)
+{
+    if (!kTrace)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
 }
 
 using Entry = AEffect* (*)(audioMasterCallback);
@@ -141,6 +155,8 @@ private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f)
     {
+        trace("dispatch(%d, %d, %ld, %.9g)\n", static_cast<int>(opcode), static_cast<int>(index),
+              static_cast<long>(value), static_cast<double>(opt));
         return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
     }
 
@@ -243,6 +259,8 @@ private:
         }
         Sample* inputs[2] = {inL.data(), (shape & 8) ? inL.data() : inR.data()};
         Sample* outputs[2] = {outL.data(), (shape & 16) ? nullptr : outR.data()};
+        trace("process%s(%d frames, shape %d)\n", sizeof(Sample) == sizeof(float) ? "Replacing" : "DoubleReplacing",
+              frames, shape);
         if constexpr (sizeof(Sample) == sizeof(float))
             effect_->processReplacing(effect_, inputs, outputs, frames);
         else
@@ -356,6 +374,7 @@ private:
     // finite value outside 0..1 reads that value back; nothing else may be outside.
     void setParameter(VstInt32 index, float value)
     {
+        trace("setParameter(%d, %.9g)\n", static_cast<int>(index), static_cast<double>(value));
         effect_->setParameter(effect_, index, value);
         if (index >= 0 && index < kHostParameters && std::isfinite(value) && (value < 0.0f || value > 1.0f))
             sentOutside_[static_cast<std::size_t>(index)] = value;
