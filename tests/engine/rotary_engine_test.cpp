@@ -455,6 +455,20 @@ TEST(RotaryEngine, GlobalParametersReachEveryProgramAndLeverReleasesTheBrake)
         EXPECT_FLOAT_EQ(e.fx->getParameter(4), 0.0f) << slot;
         EXPECT_TRUE(e.fx->getProgramNameIndexed(0, slot, name));
     }
+    // Applying a program is no lever movement: the brake survives a program change and the
+    // host's save and restore of the chunk.
+    e.fx->setParameter(kStop, 1.0f);
+    e.fx->selectProgram(7);
+    EXPECT_EQ(e.fx->getParameter(kStop), 1.0f);
+    void* data = nullptr;
+    const VstInt32 size = e.fx->getChunk(&data, false);
+    const std::vector<char> saved(static_cast<char*>(data), static_cast<char*>(data) + size);
+    e.fx->setParameter(kStop, 0.0f);
+    EXPECT_EQ(e.fx->setChunk(const_cast<char*>(saved.data()), size, false), 0);
+    EXPECT_EQ(e.fx->getParameter(kStop), 1.0f);
+    EXPECT_EQ(e.fx->hornVoice(0).motion().state(), RotorMotion::Stopped);
+    e.fx->setParameter(kStop, 0.0f);
+
     // A program's own value does follow a program change.
     e.fx->selectProgram(2);
     EXPECT_FLOAT_EQ(e.fx->getParameter(21), 0.2f);
