@@ -123,6 +123,18 @@ TEST(RotaryEngine, ModelRateFollowsHostRateAndCpuMode)
         const int kept = mode == 0 ? 8 : 4;
         EXPECT_EQ(e.fx->resamplingFactor(), kept);
         EXPECT_DOUBLE_EQ(e.fx->modelRate(), 200000.0 / kept);
+
+        // Below any real audio rate (a fraction of a hertz, zero, negative) the model runs at
+        // 8 kHz, and a full-scale chord stays a sound rather than a burst.
+        for (float rate : {0.34f, 0.0f, -44100.0f}) {
+            e.fx->suspend();
+            e.fx->setSampleRate(rate);
+            e.start();
+            for (int b = 0; b < 100; ++b)
+                for (float v : e.run(512, {330.0, 495.0, 660.0}, 0.33))
+                    ASSERT_TRUE(std::isfinite(v) && std::fabs(v) < 4.0f) << rate << ": " << v;
+            EXPECT_DOUBLE_EQ(e.fx->modelRate(), 8000.0 / e.fx->resamplingFactor()) << rate;
+        }
     }
 }
 
