@@ -94,14 +94,9 @@ void DrumRotor::setSplitterFrequency(double hz) {
     applySplitter(hz, motion_.sampleRate());
 }
 
-
 void DrumRotor::setStaticLpGain(double gain) {
     if (std::isfinite(gain)) staticLpGain_.store(gain);
 }
-
-
-
-
 
 const BiquadFilter& DrumRotor::inputFilter(int i) const {
     return inputFilters_[static_cast<std::size_t>(std::clamp(i, 0, kInputFilters - 1))];

@@ -129,14 +129,9 @@ void HornRotor::setReflectionLpf(double octaves) {
     applyReflectionLpf(octaves, motion_.sampleRate());
 }
 
-
 void HornRotor::setAmplitudeClip(double level) {
     if (std::isfinite(level)) clip_.store(level);
 }
-
-
-
-
 
 const BiquadFilter& HornRotor::cascadeFilter(int i) const {
     return cascade_[static_cast<std::size_t>(std::clamp(i, 0, kCascade - 1))];
