@@ -527,7 +527,8 @@ bool RotaryEffect::applyRoomParameter(VstInt32 index, float v)
 {
     switch (index) {
     case kSize: {
-        const int size = positionOf(v, 4) + 1;
+        // Positions far outside the table all mean "no row"; held near it, the + 1 cannot overflow.
+        const int size = std::clamp(positionOf(v, 4), -1, static_cast<int>(kSizeTable.size())) + 1;
         if (size != lastSize.exchange(size, std::memory_order_relaxed) && size >= 1 &&
             size <= static_cast<int>(kSizeTable.size())) {
             const RoomSizeRow& row = kSizeTable[static_cast<std::size_t>(size - 1)];
