@@ -68,6 +68,40 @@ struct DrySubstitute {
     }
 };
 
+// The horn's feed ahead of its voicing chains, a DC-blocking high-pass at 500 Hz:
+// h = flush(c h + (x - x_prev)), c = 0.005^(500 / model rate).
+struct HornFeed {
+    double state = 0.0;
+    double previous = 0.0;
+    double coefficient = 0.0;
+
+    [[gnu::always_inline]] double process(double x)
+    {
+        const double h = flush(coefficient * state + (x - previous));
+        state = h;
+        previous = x;
+        return h;
+    }
+
+    void clear()
+    {
+        state = 0.0;
+        previous = 0.0;
+    }
+};
+
+// The one-pole low-pass the model uses between its stages (the line smoothers, the drum
+// low-pass): s = flush((s - x) c + x).
+struct OnePole {
+    double state = 0.0;
+
+    [[gnu::always_inline]] double step(double x, double coefficient)
+    {
+        state = flush((state - x) * coefficient + x);
+        return state;
+    }
+};
+
 // 32-tap single-precision dot product over a ring stored twice. Four interleaved partial
 // sums: the order is fixed (lane k mod 4, then pairwise), so results never depend on how
 // the compiler schedules it. y = sum over k of kernel[k] ring[k].

@@ -331,7 +331,6 @@ private:
     double parameterCoefficient = 0.0;
     double driveCoefficient = 0.0;
     double slowCoefficient = 0.0;
-    double hornFeedCoefficient = 0.0;
     double drumLowPassCoefficient = 0.0;
     double drumSmootherCoefficient = 0.0; // 3200 Hz
     double hornSmootherCoefficient = 0.0; // 4500 Hz
@@ -351,11 +350,10 @@ private:
     double blockNoiseSend = 0.0;
 
     // Signal state.
-    double hornFeedState = 0.0;
-    double hornFeedPrevious = 0.0;
-    double drumLowPassState = 0.0;
-    double drumSmoother = 0.0;
-    double hornSmoother = 0.0;
+    HornFeed hornFeed;
+    OnePole drumSmoother; // drum line, 3200 Hz
+    OnePole hornSmoother; // horn line, 4500 Hz
+    OnePole drumLowPass;  // after the drum microphone
     std::int32_t counter = 0;
     DriveStage driveStage;
     DrySubstitute dry;
