@@ -210,7 +210,15 @@ private:
     bool applySwitchParameter(VstInt32 index, float v);
     bool applyAmplifierParameter(VstInt32 index, float v);
     bool applyHornParameter(VstInt32 index, float v);
+    bool applyHornMix(VstInt32 index, float v);
+    bool applyHornMicrophones(VstInt32 index, float v);
+    bool applyHornLevelModel(VstInt32 index, float v);
+    bool applyHornRays(VstInt32 index, float v);
     bool applyDrumParameter(VstInt32 index, float v);
+    bool applyDrumMix(VstInt32 index, float v);
+    bool applyDrumMicrophone(VstInt32 index, float v);
+    bool applyDrumLevelModel(VstInt32 index, float v);
+    bool applyDrumRays(VstInt32 index, float v);
     bool applyRoomParameter(VstInt32 index, float v);
     bool applyNoiseParameter(VstInt32 index, float v);
     void applyLever(float v);
