@@ -29,7 +29,7 @@ ProgramTable storedBank()
         applyProgramName(table[static_cast<std::size_t>(slot)].name, ("Stored " + std::to_string(slot)).c_str());
         for (int i = 0; i < kProgramParameterCount; ++i)
             table[static_cast<std::size_t>(slot)].values[i] = 0.5f;
-        table[static_cast<std::size_t>(slot)].values[15] = 0.25f + 0.01f * static_cast<float>(slot); // Color
+        table[static_cast<std::size_t>(slot)].values[kColor] = 0.25f + 0.01f * static_cast<float>(slot);
     }
     return table;
 }
@@ -54,7 +54,7 @@ TEST(StartupRestore, NewInstanceHoldsStoredBankWithStoredPresetOverProgramZero)
 
     ProgramRecord preset = bank[7];
     applyProgramName(preset.name, "My Default");
-    preset.values[15] = 0.875f;
+    preset.values[kColor] = 0.875f;
     std::vector<std::uint8_t> presetImage(images::kPresetImageSize);
     ASSERT_EQ(images::writePresetImage(presetImage.data(), presetImage.size(), preset, kUniqueId,
                                        images::allParameters()),
