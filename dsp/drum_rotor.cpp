@@ -94,14 +94,9 @@ void DrumRotor::setSplitterFrequency(double hz) {
     applySplitter(hz, motion_.sampleRate());
 }
 
-
 void DrumRotor::setStaticLpGain(double gain) {
     if (std::isfinite(gain)) staticLpGain_.store(gain);
 }
-
-
-
-
 
 const BiquadFilter& DrumRotor::inputFilter(int i) const {
     return inputFilters_[static_cast<std::size_t>(std::clamp(i, 0, kInputFilters - 1))];
@@ -213,112 +208,130 @@ double DrumRotor::frontEnd(double x) {
     return x;
 }
 
-// The primary routine with the rays in packs of W lanes (kLaneRay), each step for every pack
-// before the next step starts so that the packs' dependency chains overlap.
+// The primary routine runs in steps over a frame that carries one sample from each step to the
+// next, with the rays in packs of W lanes (kLaneRay). Each step runs for every pack before the
+// next step starts, so that the packs' dependency chains overlap.
 template <int W>
-[[gnu::always_inline]] inline double DrumRotor::primaryKernel(double x) {
-    using P = Pack<W>;
-    constexpr int kPacks = 8 / W;
-    const auto at = [this](const RayLanes<8>::Lanes& a, int first) KESTRO_LANE_LAMBDA { return lanes_.at<W>(a, first); };
-
+[[gnu::always_inline]] inline void DrumRotor::primaryStart(double x, PrimaryFrame<W>& f) {
     servicePending(takePending());
     frontEnd(x);
-    const bool control = controlRateSample();
+    f.control = controlRateSample();
+    f.fm = fmRadius_.load();
+    f.am = amRadius_.load();
+    f.r = reflection_.load();
+    f.split = splitC_.load();
+    for (std::size_t k = 0; k < 4; ++k) f.w[k] = weights_[k].load();
+    f.k0 = reflectionK_[0].load();
+    f.k1 = reflectionK_[1].load();
+}
 
-    const double fm = fmRadius_.load();
-    const double am = amRadius_.load();
-    const double r = reflection_.load();
-    const double split = splitC_.load();
-    const double w0 = weights_[0].load(), w1 = weights_[1].load(), w2 = weights_[2].load(),
-                 w3 = weights_[3].load();
-    const double k0 = reflectionK_[0].load(), k1 = reflectionK_[1].load();
-    const double r2 = r * r;
+// The drum's beam law: where the baffle pointed when the sound now arriving left it; on
+// control-rate samples the direction filters follow the beam angles. Then the filters' glide
+// steps and history parts, which need no input yet.
+template <int W>
+[[gnu::always_inline]] inline void DrumRotor::primaryBeams(PrimaryFrame<W>& f) {
+    using P = Pack<W>;
+    P turned[PrimaryFrame<W>::kPacks];
+    for (int p = 0; p < PrimaryFrame<W>::kPacks; ++p) {
+        const int first = p * W;
+        f.active[p] = lanes_.activeAt<W>(first);
+        const simd::BeamInput<W> in = beamInput<W>(lanes_, first);
+        const simd::Beam<W> beam = simd::drumBeam(in, kBeamFloor);
+        f.m[p] = beam.m;
+        turned[p] = beam.theta * in.s;
+    }
+    if (f.control) {
+        for (int p = 0; p < PrimaryFrame<W>::kPacks; ++p) {
+            const simd::RowLanes<W> rows = simd::rowLanes(simd::wrapUnit(turned[p] / rotor::kTwoPi + 0.25) * 18.0, 18);
+            direction_.limitedSettings(p * W, f.active[p], simd::interpolateLanes(kDirectionFrequency, rows),
+                                       simd::interpolateLanes(kDirectionQ, rows));
+        }
+        for (int g = 0; g < 8; g += 4) direction_.redesign(g, lanes_.activeBits(g));
+    }
+    for (int p = 0; p < PrimaryFrame<W>::kPacks; ++p) f.step[p] = direction_.glideStep<W>(p * W, f.active[p]);
+}
+
+// Every ray: its delay and level, the splitter (only the part above it rotates), the direction
+// filter, weight and smoother.
+template <int W>
+[[gnu::always_inline]] inline void DrumRotor::primaryRays(PrimaryFrame<W>& f) {
+    using P = Pack<W>;
+    const double r = f.r, r2 = r * r;
+    const double w0 = f.w[0], w1 = f.w[1], w2 = f.w[2], w3 = f.w[3];
     // By lane (rays 0, 3, 4, 5, 1, 2): gain, weight and reflection smoothing (0: none, the
     // direct ray).
     const auto lane = [](int first, double l0, double l3, double l4, double l5, double l1, double l2) KESTRO_LANE_LAMBDA {
         const double v[8] = {l0, l3, l4, l5, l1, l2, 0.0, 0.0};
         return simd::gather<W>([&](int j) { return v[first + j]; });
     };
-
-    // 1. The drum's beam law: where the baffle pointed when the sound now arriving left it.
-    Mask<W> active[kPacks];
-    P m[kPacks], turned[kPacks];
-    for (int p = 0; p < kPacks; ++p) {
-        const int first = p * W;
-        active[p] = lanes_.activeAt<W>(first);
-        const simd::BeamInput<W> in = beamInput<W>(lanes_, first);
-        const simd::Beam<W> beam = simd::drumBeam(in, kBeamFloor);
-        m[p] = beam.m;
-        turned[p] = beam.theta * in.s;
-    }
-
-    // 2. Control rate: the direction filters follow the beam angles.
-    if (control) {
-        for (int p = 0; p < kPacks; ++p) {
-            const simd::RowLanes<W> rows = simd::rowLanes(simd::wrapUnit(turned[p] / rotor::kTwoPi + 0.25) * 18.0, 18);
-            direction_.limitedSettings(p * W, active[p], simd::interpolateLanes(kDirectionFrequency, rows),
-                                       simd::interpolateLanes(kDirectionQ, rows));
-        }
-        for (int g = 0; g < 8; g += 4) direction_.redesign(g, lanes_.activeBits(g));
-    }
-
-    // 3. The filters' glide steps and history parts, which need no input yet.
-    typename GlidingBiquadBank<8>::template Step<W> step[kPacks];
-    for (int p = 0; p < kPacks; ++p) step[p] = direction_.glideStep<W>(p * W, active[p]);
-
-    // 4. Delays and levels, the splitter (only the part above it rotates), the direction
-    //    filters, weights and smoothers.
-    alignas(32) double out[8];
-    for (int p = 0; p < kPacks; ++p) {
+    for (int p = 0; p < PrimaryFrame<W>::kPacks; ++p) {
         const int first = p * W;
         const auto i = static_cast<std::size_t>(first);
-        const P length = at(lanes_.length, first);
-        const P delay = simd::primaryDelay(length, m[p], fm, samplesPerMetre_);
-        const P level = attenuationLanes(simd::attenuationPosition(length, m[p], am)) * attScale_;
+        const Mask<W> active = f.active[p];
+        const P length = lanes_.at<W>(lanes_.length, first);
+        const P delay = simd::primaryDelay(length, f.m[p], f.fm, samplesPerMetre_);
+        const P level = attenuationLanes(simd::attenuationPosition(length, f.m[p], f.am)) * attScale_;
         const P d = readInputLanes(delay);
+        // low[n] = (low[n-1] - d) * c + d; the filter takes d - low
         const P splitPrevious = P::load(&split_[i]);
-        const P low = simd::flushLanes((splitPrevious - d) * split + d);
-        simd::select(active[p], low, splitPrevious).store(&split_[i]);
-        const P y = direction_.run<W>(first, active[p], step[p], d - low);
+        const P low = simd::flushLanes((splitPrevious - d) * f.split + d);
+        simd::select(active, low, splitPrevious).store(&split_[i]);
+        const P y = direction_.run<W>(first, active, f.step[p], d - low);
         const P v = y * level * lane(first, 1.0, r, r2, r2, r, r) * lane(first, w0, w1, w2, w3, w1, w1);
-        const P coeff = lane(first, 0.0, k0, k1, k1, k0, k0);
+        // s[n] = (s[n-1] - v) * k + v on the reflected rays (k != 0); the direct ray passes v.
+        const P coeff = lane(first, 0.0, f.k0, f.k1, f.k1, f.k0, f.k0);
         const P previous = P::load(&smooth_[i]);
         const P smoothed = simd::flushLanes((previous - v) * coeff + v);
         const Mask<W> reflected = coeff != 0.0;
-        simd::select(active[p] & reflected, smoothed, previous).store(&smooth_[i]);
-        simd::select(reflected, smoothed, v).store(&out[first]);
+        simd::select(active & reflected, smoothed, previous).store(&smooth_[i]);
+        simd::select(reflected, smoothed, v).store(&f.out[first]);
     }
+}
 
-    // In the order of the rays: direct, back (if seen), then rays 3, 4 and 5.
+// The rays' sum, in the order of the rays (direct, back if seen, then rays 3, 4 and 5), and the
+// static ray along the direct path, whose low part leaves as the low output so that the bass
+// does not pulsate with the rotation; the motor noise.
+template <int W>
+[[gnu::always_inline]] inline double DrumRotor::primaryFinish(PrimaryFrame<W>& f) {
+    const double* out = f.out;
     double sum = out[0];
-    double weightSum = w0;
+    double weightSum = f.w[0];
     if (visibility_ == 0 || visibility_ == 2) {
         sum += out[visibility_ == 0 ? 4 : 5];
-        weightSum += w1;
+        weightSum += f.w[1];
     }
     sum += out[1];
-    weightSum += w1;
+    weightSum += f.w[1];
     sum += out[2];
-    weightSum += w2;
+    weightSum += f.w[2];
     sum += out[3];
-    weightSum += w3;
+    weightSum += f.w[3];
 
-    // Static ray along the direct path; its low part leaves as the low output, so the bass
-    // does not pulsate with the rotation.
-    const double level = attenuationAt((rays_[0].length - 0.3 + am) * 100.0) * attScale_;
+    const double level = attenuationAt((rays_[0].length - 0.3 + f.am) * 100.0) * attScale_;
     const double d = readInput(staticDelay_);
-    if (control) staticCoefficient();
+    if (f.control) staticCoefficient();
+    // y[n] = (y[n-1] - d) * c + d
     staticY_ = flush((staticY_ - d) * staticCoeff_ + d);
     const double s = staticY_ * level;
     if (noise_) {
         noise_->setInputs(level * mechLevel_.load(), micAngle_.load(), motion_.speed());
         noiseSample_ = noise_->process();
     }
-    staticSplit_ = flush((staticSplit_ - s) * split + s);
+    // low[n] = (low[n-1] - s) * c + s
+    staticSplit_ = flush((staticSplit_ - s) * f.split + s);
     lowOutput_ = staticSplit_ * staticLpGain_.load() * weightSum;
 
     advanceRings();
     return (s - staticSplit_) * staticWeight_.load() + sum;
+}
+
+template <int W>
+[[gnu::always_inline]] inline double DrumRotor::primaryKernel(double x) {
+    PrimaryFrame<W> f;
+    primaryStart<W>(x, f);
+    primaryBeams<W>(f);
+    primaryRays<W>(f);
+    return primaryFinish<W>(f);
 }
 
 // The secondary routine: reduced taps for ray 0, ray 3 and the back ray (lanes 0 to 2).

@@ -72,6 +72,26 @@ private:
     void applyReflectionLpf(double octaves, double rate);
     void applySplitter(double hz, double rate);
     double frontEnd(double x); // motor step, input filters, ring write
+    // One sample of the primary routine as it passes from step to step.
+    template <int W>
+    struct PrimaryFrame {
+        static constexpr int kPacks = 8 / W;
+        bool control = false;
+        double fm = 0.0, am = 0.0, r = 0.0, split = 0.0, k0 = 0.0, k1 = 0.0;
+        double w[4] = {};
+        simd::Mask<W> active[kPacks];
+        simd::Pack<W> m[kPacks];
+        typename GlidingBiquadBank<8>::template Step<W> step[kPacks];
+        alignas(32) double out[8];
+    };
+    template <int W>
+    void primaryStart(double x, PrimaryFrame<W>& f);
+    template <int W>
+    void primaryBeams(PrimaryFrame<W>& f);
+    template <int W>
+    void primaryRays(PrimaryFrame<W>& f);
+    template <int W>
+    double primaryFinish(PrimaryFrame<W>& f);
     template <int W>
     double primaryKernel(double x);
     template <int W>

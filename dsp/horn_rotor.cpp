@@ -129,14 +129,9 @@ void HornRotor::setReflectionLpf(double octaves) {
     applyReflectionLpf(octaves, motion_.sampleRate());
 }
 
-
 void HornRotor::setAmplitudeClip(double level) {
     if (std::isfinite(level)) clip_.store(level);
 }
-
-
-
-
 
 const BiquadFilter& HornRotor::cascadeFilter(int i) const {
     return cascade_[static_cast<std::size_t>(std::clamp(i, 0, kCascade - 1))];
@@ -366,110 +361,105 @@ void HornRotor::refreshLaneGains(const double* key) {
     for (int i = 0; i < 15; ++i) laneGains_.key[i] = key[i];
 }
 
-// The primary routine with the rays in packs of W lanes. Each step runs for every pack before
-// the next step starts, so the packs' long dependency chains (phase read, beam law, delay read,
-// two filters) overlap instead of following one another.
-template <int W>
-[[gnu::always_inline]] inline double HornRotor::primaryKernel(double x) {
-    using P = Pack<W>;
-    constexpr int kPacks = kBeamRays / W;
-    const auto at = [this](const RayLanes<kBeamRays>::Lanes& a, int first) KESTRO_LANE_LAMBDA { return lanes_.at<W>(a, first); };
+// Refreshes the per-lane gains when one of their inputs has changed.
+[[gnu::always_inline]] inline void HornRotor::refreshLaneGainsIfChanged() {
+    const double key[15] = {reflection_.load(),     reflectionScale_,       weights_[0].load(),
+                            weights_[1].load(),     weights_[2].load(),     weights_[3].load(),
+                            weights_[4].load(),     weights_[5].load(),     weights_[6].load(),
+                            reflectionK_[0].load(), reflectionK_[1].load(), reflectionK_[2].load(),
+                            reflectionK_[3].load(), reflectionK_[4].load(), 1.0};
+    bool same = true;
+    for (int i = 0; i < 15; ++i) same = same && key[i] == laneGains_.key[i];
+    if (!same) refreshLaneGains(key);
+}
 
+// The primary routine runs in steps over a frame that carries one sample from each step to the
+// next, with the rays in packs of W lanes. Each step runs for every pack before the next step
+// starts, so the packs' long dependency chains (phase read, beam law, delay read, two filters)
+// overlap instead of following one another.
+template <int W>
+[[gnu::always_inline]] inline void HornRotor::primaryStart(double x, PrimaryFrame<W>& f) {
     servicePending(takePending());
-    // The cascade's history part first: it then overlaps with the rays below.
+    // The cascade's history part first: it then overlaps with the rays.
     primaryChain_.begin<W>();
     const double emitted = motion_.step();
     writeInput(x, emitted);
-    const bool control = controlRateSample();
-
-    const double fm = fmRadius_.load();
-    const double am = amRadius_.load();
-    const double clip = clip_.load();
+    f.control = controlRateSample();
+    f.fm = fmRadius_.load();
+    f.am = amRadius_.load();
+    f.clip = clip_.load();
     const double r = reflection_.load();
-    const double w7 = weights_[7].load();
-    const double r2 = r * r;
-    {
-        const double key[15] = {r,
-                                reflectionScale_,
-                                weights_[0].load(),
-                                weights_[1].load(),
-                                weights_[2].load(),
-                                weights_[3].load(),
-                                weights_[4].load(),
-                                weights_[5].load(),
-                                weights_[6].load(),
-                                reflectionK_[0].load(),
-                                reflectionK_[1].load(),
-                                reflectionK_[2].load(),
-                                reflectionK_[3].load(),
-                                reflectionK_[4].load(),
-                                1.0};
-        bool same = true;
-        for (int i = 0; i < 15; ++i) same = same && key[i] == laneGains_.key[i];
-        if (!same) refreshLaneGains(key);
+    f.w7 = weights_[7].load();
+    f.r2 = r * r;
+    refreshLaneGainsIfChanged();
+}
+
+// The beam law of every ray: where the mouth pointed when the sound now arriving left it,
+// relative to the ray (see simd::hornBeam); on control-rate samples the beam filters follow
+// the beam angles. Then the filters' glide steps and history parts, which need no input yet.
+template <int W>
+[[gnu::always_inline]] inline void HornRotor::primaryBeams(PrimaryFrame<W>& f) {
+    Pack<W> beamAngle[PrimaryFrame<W>::kPacks];
+    for (int p = 0; p < PrimaryFrame<W>::kPacks; ++p) {
+        const int first = p * W;
+        f.active[p] = lanes_.activeAt<W>(first);
+        const simd::Beam<W> beam = simd::hornBeam(beamInput<W>(lanes_, first));
+        f.m[p] = beam.m;
+        if (f.control)
+            beamAngle[p] = simd::wrapUnit(beam.turned(lanes_.at<W>(lanes_.sign, first)) / rotor::kTwoPi + 0.25);
     }
+    if (f.control) setBeams<W>(beamAngle);
+    for (int p = 0; p < PrimaryFrame<W>::kPacks; ++p) {
+        f.step1[p] = beam1_.glideStep<W>(p * W, f.active[p]);
+        f.step2[p] = beam2_.glideStep<W>(p * W, f.active[p]);
+    }
+}
+
+// Every ray: its delay (Doppler) and level, then the beam-filtered, weighted and smoothed sound.
+template <int W>
+[[gnu::always_inline]] inline void HornRotor::primaryRays(PrimaryFrame<W>& f) {
+    using P = Pack<W>;
     const double* gain = laneGains_.gain.data();
     const double* weight = laneGains_.weight.data();
     const double* smoothing = laneGains_.smoothing.data();
-
-    // 1. The beam law: where the mouth pointed when the sound now arriving left it, relative
-    //    to each ray (see simd::hornBeam).
-    Mask<W> active[kPacks];
-    P m[kPacks];
-    P beamAngle[kPacks];
-    for (int p = 0; p < kPacks; ++p) {
+    for (int p = 0; p < PrimaryFrame<W>::kPacks; ++p) {
         const int first = p * W;
-        active[p] = lanes_.activeAt<W>(first);
-        const simd::Beam<W> beam = simd::hornBeam(beamInput<W>(lanes_, first));
-        m[p] = beam.m;
-        if (control)
-            beamAngle[p] = simd::wrapUnit(beam.turned(at(lanes_.sign, first)) / rotor::kTwoPi + 0.25);
-    }
-
-    // 2. Control rate: the beam filters follow the beam angles.
-    if (control) setBeams<W>(beamAngle);
-
-    // 3. The filters' glide steps and history parts, which need no input yet.
-    typename GlidingBiquadBank<kBeamRays>::template Step<W> step1[kPacks], step2[kPacks];
-    for (int p = 0; p < kPacks; ++p) {
-        step1[p] = beam1_.glideStep<W>(p * W, active[p]);
-        step2[p] = beam2_.glideStep<W>(p * W, active[p]);
-    }
-
-    // 4. Delays (Doppler) and levels, then the filtered, weighted and smoothed rays.
-    alignas(32) double out[kBeamRays];
-    for (int p = 0; p < kPacks; ++p) {
-        const int first = p * W;
-        const P length = at(lanes_.length, first);
-        const P delay = simd::primaryDelay(length, m[p], fm, samplesPerMetre_);
-        P level = attenuationLanes(simd::attenuationPosition(length, m[p], am)) * attScale_;
-        level = simd::select(level < clip, P::broadcast(clip), level);
+        const auto i = static_cast<std::size_t>(first);
+        const Mask<W> active = f.active[p];
+        const P length = lanes_.at<W>(lanes_.length, first);
+        const P delay = simd::primaryDelay(length, f.m[p], f.fm, samplesPerMetre_);
+        // level = max(A(position) * scale, clip)
+        P level = attenuationLanes(simd::attenuationPosition(length, f.m[p], f.am)) * attScale_;
+        level = simd::select(level < f.clip, P::broadcast(f.clip), level);
         const P d = readInputLanes(delay);
-        const P filtered = beam2_.run<W>(first, active[p], step2[p], beam1_.run<W>(first, active[p], step1[p], d));
+        const P filtered = beam2_.run<W>(first, active, f.step2[p], beam1_.run<W>(first, active, f.step1[p], d));
         const P v = filtered * level * P::load(&gain[first]) * P::load(&weight[first]);
+        // s[n] = (s[n-1] - v) * k + v on the reflected rays (k != 0); the direct ray passes v.
         const P coeff = P::load(&smoothing[first]);
-        const P previous = P::load(&smooth_[static_cast<std::size_t>(first)]);
+        const P previous = P::load(&smooth_[i]);
         const P smoothed = simd::flushLanes((previous - v) * coeff + v);
         const Mask<W> reflected = coeff != 0.0;
-        simd::select(active[p] & reflected, smoothed, previous).store(&smooth_[static_cast<std::size_t>(first)]);
-        simd::select(active[p], simd::select(reflected, smoothed, v), P::broadcast(0.0)).store(&out[first]);
+        simd::select(active & reflected, smoothed, previous).store(&smooth_[i]);
+        simd::select(active, simd::select(reflected, smoothed, v), P::broadcast(0.0)).store(&f.out[first]);
     }
+}
 
-    // Static ray: the part of the sound that does not rotate, along the direct path.
-    double noiseLevel;
-    double staticOut;
-    {
-        double level = attenuationAt((rays_[0].length - 0.3 + am) * 100.0) * attScale_;
-        if (level < clip) level = clip;
-        const double d = readInput(staticDelay_);
-        if (control) staticCoefficient();
-        staticY_ = flush((staticY_ - d) * staticCoeff_ + d);
-        staticOut = staticY_ * staticWeight_.load() * level;
-        noiseLevel = level * mechLevel_.load();
-    }
+// The static ray (the part of the sound that does not rotate, along the direct path), the sum
+// of all rays with its z-axis copies, the voicing cascade and the motor noise.
+template <int W>
+[[gnu::always_inline]] inline double HornRotor::primaryFinish(PrimaryFrame<W>& f) {
+    double level = attenuationAt((rays_[0].length - 0.3 + f.am) * 100.0) * attScale_;
+    if (level < f.clip) level = f.clip;
+    const double d = readInput(staticDelay_);
+    if (f.control) staticCoefficient();
+    // y[n] = (y[n-1] - d) * c + d
+    staticY_ = flush((staticY_ - d) * staticCoeff_ + d);
+    const double staticOut = staticY_ * staticWeight_.load() * level;
+    const double noiseLevel = level * mechLevel_.load();
 
-    // Ray sums into their ring; the z-axis copies read it a little later. The order of the
-    // sum is fixed, whatever the pack width.
+    // The ray sums go into their ring; the z-axis copies read it a little later. The order of
+    // the sum is fixed, whatever the pack width.
+    const double* out = f.out;
     const double sum = (((out[0] + out[1]) + (out[2] + out[3])) + ((out[4] + out[5]) + (out[6] + out[7]))) +
                        (((out[8] + out[9]) + (out[10] + out[11])) + staticOut);
     raySums_[static_cast<std::size_t>(rayIndex_)] = sum;
@@ -479,9 +469,8 @@ template <int W>
         const auto i1 = (i0 + 1) & static_cast<std::size_t>(kRayRingMask);
         zSum[z] = raySums_[i0] + (raySums_[i1] - raySums_[i0]) * zFraction_[z];
     }
-    double y = sum + (zSum[0] + zSum[1]) * w7 * r2;
-
-    y = primaryChain_.finish<W>(y);
+    // y = sum + (z1 + z2) * w7 * r^2, through the cascade
+    double y = primaryChain_.finish<W>(sum + (zSum[0] + zSum[1]) * f.w7 * f.r2);
     y *= outputGain_;
 
     // Independent of the cascade above, so placed here the motor noise runs while the
@@ -490,10 +479,18 @@ template <int W>
         noise_->setInputs(noiseLevel, micAngle_.load(), motion_.speed());
         noiseSample_ = noise_->process();
     }
-
     rayIndex_ = (rayIndex_ + 1) & kRayRingMask;
     advanceRings();
     return y;
+}
+
+template <int W>
+[[gnu::always_inline]] inline double HornRotor::primaryKernel(double x) {
+    PrimaryFrame<W> f;
+    primaryStart<W>(x, f);
+    primaryBeams<W>(f);
+    primaryRays<W>(f);
+    return primaryFinish<W>(f);
 }
 
 // The secondary routine: reduced taps for ray 0, ray 1 and the back ray (lanes 0 to 2).

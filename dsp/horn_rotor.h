@@ -89,6 +89,26 @@ private:
     template <int W>
     void setBeams(const simd::Pack<W>* beamAngle);
     void refreshLaneGains(const double* key);
+    void refreshLaneGainsIfChanged();
+    // One sample of the primary routine as it passes from step to step.
+    template <int W>
+    struct PrimaryFrame {
+        static constexpr int kPacks = kBeamRays / W;
+        bool control = false;
+        double fm = 0.0, am = 0.0, clip = 0.0, w7 = 0.0, r2 = 0.0;
+        simd::Mask<W> active[kPacks];
+        simd::Pack<W> m[kPacks];
+        typename GlidingBiquadBank<kBeamRays>::template Step<W> step1[kPacks], step2[kPacks];
+        alignas(32) double out[kBeamRays];
+    };
+    template <int W>
+    void primaryStart(double x, PrimaryFrame<W>& f);
+    template <int W>
+    void primaryBeams(PrimaryFrame<W>& f);
+    template <int W>
+    void primaryRays(PrimaryFrame<W>& f);
+    template <int W>
+    double primaryFinish(PrimaryFrame<W>& f);
     template <int W>
     double primaryKernel(double x);
     template <int W>

@@ -106,14 +106,23 @@ void RotaryEffect::selectModelRate()
     setComponentRates();
 }
 
+void RotaryEffect::takeHostRate()
+{
+    // No audio interface runs below 8 kHz. A host that reports less (or nothing usable) would
+    // put every time constant, delay and filter of the model at a rate a fraction of a hertz
+    // wide, which ends in a burst; the model runs at the lowest real rate instead.
+    constexpr double kLowestHostRate = 8000.0;
+    const double rate = static_cast<double>(getSampleRate());
+    if (!std::isfinite(rate))
+        return;
+    hostRate = std::max(rate, kLowestHostRate);
+    hostRateReciprocal = 1.0 / hostRate;
+    hostNyquist = 0.5 * hostRate;
+}
+
 void RotaryEffect::selectModelRateAfterSuspend()
 {
-    const double rate = static_cast<double>(getSampleRate());
-    if (std::isfinite(rate) && rate > 0.0) {
-        hostRate = rate;
-        hostRateReciprocal = 1.0 / rate;
-        hostNyquist = 0.5 * rate;
-    }
+    takeHostRate();
     applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, resampler.kernel, modelRateValue);
     factorMask = factor - 1;
     modelRateReciprocal = 1.0 / modelRateValue;
@@ -207,12 +216,7 @@ void RotaryEffect::setComponentRates()
 
 void RotaryEffect::fullRebuild()
 {
-    const double rate = static_cast<double>(getSampleRate());
-    if (std::isfinite(rate) && rate > 0.0) {
-        hostRate = rate;
-        hostRateReciprocal = 1.0 / rate;
-        hostNyquist = 0.5 * rate;
-    }
+    takeHostRate();
     counter = 0;
     selectModelRate();
 
@@ -227,8 +231,7 @@ void RotaryEffect::fullRebuild()
     reflections->clear();
     computeEarlyReflections();
 
-    const double baseRate = static_cast<double>(getSampleRate());
-    driveStage.dcCoefficient = 1.0 - std::pow(0.109, 2.0 / (baseRate * static_cast<double>(0.1f)));
+    driveStage.dcCoefficient = 1.0 - std::pow(0.109, 2.0 / (hostRate * static_cast<double>(0.1f)));
 
     const float h = appliedParameter(kHornDistance);
     setParameter(kHornAmplitudeClip, hornAmplitudeClipForDistance(h));

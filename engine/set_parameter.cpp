@@ -145,8 +145,10 @@ void RotaryEffect::applyLever(float v)
         forAllVoices([x](RotorVoice& voice) { voice.setLever(x); });
         lastLever.store(v, std::memory_order_relaxed);
     }
-    // Moving the lever releases the brake, and the host records that it did.
-    if (positionOf(appliedParameter(kStop), 1) != 0)
+    // Moving the lever releases the brake, and the host records that it did. A program being
+    // applied (a program change, a host restoring its chunk) moves nothing: it brings its own
+    // Stop value, which the release would overwrite in every program first.
+    if (!isApplyingProgram() && positionOf(appliedParameter(kStop), 1) != 0)
         setParameterAutomated(kStop, 0.0f);
 }
 

@@ -123,6 +123,18 @@ TEST(RotaryEngine, ModelRateFollowsHostRateAndCpuMode)
         const int kept = mode == 0 ? 8 : 4;
         EXPECT_EQ(e.fx->resamplingFactor(), kept);
         EXPECT_DOUBLE_EQ(e.fx->modelRate(), 200000.0 / kept);
+
+        // Below any real audio rate (a fraction of a hertz, zero, negative) the model runs at
+        // 8 kHz, and a full-scale chord stays a sound rather than a burst.
+        for (float rate : {0.34f, 0.0f, -44100.0f}) {
+            e.fx->suspend();
+            e.fx->setSampleRate(rate);
+            e.start();
+            for (int b = 0; b < 100; ++b)
+                for (float v : e.run(512, {330.0, 495.0, 660.0}, 0.33))
+                    ASSERT_TRUE(std::isfinite(v) && std::fabs(v) < 4.0f) << rate << ": " << v;
+            EXPECT_DOUBLE_EQ(e.fx->modelRate(), 8000.0 / e.fx->resamplingFactor()) << rate;
+        }
     }
 }
 
@@ -460,6 +472,20 @@ TEST(RotaryEngine, GlobalParametersReachEveryProgramAndLeverReleasesTheBrake)
         EXPECT_FLOAT_EQ(e.fx->getParameter(kStop), 0.0f) << slot;
         EXPECT_TRUE(e.fx->getProgramNameIndexed(0, slot, name));
     }
+    // Applying a program is no lever movement: the brake survives a program change and the
+    // host's save and restore of the chunk.
+    e.fx->setParameter(kStop, 1.0f);
+    e.fx->selectProgram(7);
+    EXPECT_EQ(e.fx->getParameter(kStop), 1.0f);
+    void* data = nullptr;
+    const VstInt32 size = e.fx->getChunk(&data, false);
+    const std::vector<char> saved(static_cast<char*>(data), static_cast<char*>(data) + size);
+    e.fx->setParameter(kStop, 0.0f);
+    EXPECT_EQ(e.fx->setChunk(const_cast<char*>(saved.data()), size, false), 0);
+    EXPECT_EQ(e.fx->getParameter(kStop), 1.0f);
+    EXPECT_EQ(e.fx->hornVoice(0).motion().state(), RotorMotion::Stopped);
+    e.fx->setParameter(kStop, 0.0f);
+
     // A program's own value does follow a program change.
     e.fx->selectProgram(2);
     EXPECT_FLOAT_EQ(e.fx->getParameter(kHornDistance), 0.2f);
