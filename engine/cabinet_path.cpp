@@ -389,15 +389,21 @@ void RotaryEffect::renderSamples(const Sample* in0, const Sample* in1, Sample* o
                                  FadeMotion fade)
 {
     double* const cur = current.data();
-    Glides glides{cur,           blockTarget.data(), parameterCoefficient,
-                  glidesSettled, drive,              driveBlockTarget,
-                  driveCoefficient, midiLevel,       static_cast<float>(slowCoefficient)};
-    FadeAndBypass mix{fadeLevel,
-                      bypassMix,
-                      fadeCoefficient,
-                      fade == FadeMotion::TowardSubstitute ? 1.0 : 0.0,
-                      bypassTarget.load(std::memory_order_relaxed),
-                      fade != FadeMotion::Hold};
+    Glides glides{.current = cur,
+                  .target = blockTarget.data(),
+                  .coefficient = parameterCoefficient,
+                  .settled = glidesSettled,
+                  .drive = drive,
+                  .driveTarget = driveBlockTarget,
+                  .driveCoefficient = driveCoefficient,
+                  .midiLevel = midiLevel,
+                  .midiCoefficient = static_cast<float>(slowCoefficient)};
+    FadeAndBypass mix{.fadeLevel = fadeLevel,
+                      .bypassMix = bypassMix,
+                      .coefficient = fadeCoefficient,
+                      .fadeGoal = fade == FadeMotion::TowardSubstitute ? 1.0 : 0.0,
+                      .bypassGoal = bypassTarget.load(std::memory_order_relaxed),
+                      .fading = fade != FadeMotion::Hold};
     ToneStack tone{*toneFilters[0], *toneFilters[1], *toneFilters[2], *toneFilters[3]};
     ModelStep model{
         {*drumFeedFilter, hornFeed, *hornVoicing, *reflectionVoicing},

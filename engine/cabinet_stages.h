@@ -1,9 +1,9 @@
 #pragma once
 // The stages of the per-sample cabinet path that keep state of their own, each with its
-// state beside the step that updates it. RotaryEffect::renderSamples runs them in order:
-// drive, tone stack, resampler in, rotors with the feedback lines, microphone mix and room,
-// resampler out, fade against the dry substitute. Audio thread only; nothing allocates
-// after construction.
+// state beside the step that updates it: the drive, the dry substitute, the horn feed, the
+// one-pole smoothers, the resampler and the crosstalk lines. RotaryEffect::renderSamples
+// (cabinet_path.cpp) runs them together with the stages that are views of the engine's
+// filters and rotors. Audio thread only; nothing allocates after construction.
 
 #include "dsp/numeric.h"
 

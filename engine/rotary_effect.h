@@ -159,8 +159,6 @@ protected:
     std::atomic<bool> stereoOutput{true};
 
 private:
-    friend struct CabinetPath;
-
     // Descriptor values, capabilities and the editor: everything the host sees at creation.
     void setUpHostInterface();
     // The editor points back at us, so it goes while every part of the effect still exists.
