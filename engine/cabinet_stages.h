@@ -1,9 +1,9 @@
 #pragma once
 // The stages of the per-sample cabinet path that keep state of their own, each with its
-// state beside the step that updates it. RotaryEffect::renderSamples runs them in order:
-// drive, tone stack, resampler in, rotors with the feedback lines, microphone mix and room,
-// resampler out, fade against the dry substitute. Audio thread only; nothing allocates
-// after construction.
+// state beside the step that updates it: the drive, the dry substitute, the horn feed, the
+// one-pole smoothers, the resampler and the crosstalk lines. RotaryEffect::renderSamples
+// (cabinet_path.cpp) runs them together with the stages that are views of the engine's
+// filters and rotors. Audio thread only; nothing allocates after construction.
 
 #include "dsp/numeric.h"
 
@@ -65,6 +65,40 @@ struct DrySubstitute {
         const double halfB = inputGain * inB * 0.5;
         left = flush((left - halfA) * pole + halfA);
         right = flush((right - halfB) * pole + halfB);
+    }
+};
+
+// The horn's feed ahead of its voicing chains, a DC-blocking high-pass at 500 Hz:
+// h = flush(c h + (x - x_prev)), c = 0.005^(500 / model rate).
+struct HornFeed {
+    double state = 0.0;
+    double previous = 0.0;
+    double coefficient = 0.0;
+
+    [[gnu::always_inline]] double process(double x)
+    {
+        const double h = flush(coefficient * state + (x - previous));
+        state = h;
+        previous = x;
+        return h;
+    }
+
+    void clear()
+    {
+        state = 0.0;
+        previous = 0.0;
+    }
+};
+
+// The one-pole low-pass the model uses between its stages (the line smoothers, the drum
+// low-pass): s = flush((s - x) c + x).
+struct OnePole {
+    double state = 0.0;
+
+    [[gnu::always_inline]] double step(double x, double coefficient)
+    {
+        state = flush((state - x) * coefficient + x);
+        return state;
     }
 };
 

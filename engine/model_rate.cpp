@@ -165,13 +165,12 @@ void RotaryEffect::forEachEngineFilter(Fn&& fn)
 void RotaryEffect::clearEngineState()
 {
     driveStage.lowPass = 0.0;
-    hornFeedState = 0.0;
-    hornFeedPrevious = 0.0;
-    drumSmoother = 0.0;
-    hornSmoother = 0.0;
+    hornFeed.clear();
+    drumSmoother.state = 0.0;
+    hornSmoother.state = 0.0;
     // The dry substitute is not model state: it is what the output rests on while the model
     // is rebuilt, so it keeps following the input. Restarting it at silence clicked.
-    drumLowPassState = 0.0;
+    drumLowPass.state = 0.0;
     if (modelRateValue < hostRate) {
         for (auto& f : antiImaging)
             f->setFrequency(modelRateValue + hostRate / 2205.0);
@@ -205,7 +204,7 @@ void RotaryEffect::setComponentRates()
 
     const double T = modelRateReciprocal;
     drumLowPassCoefficient = flush(std::pow(0.005, T * drumHz));
-    hornFeedCoefficient = flush(std::pow(0.005, 500.0 * T));
+    hornFeed.coefficient = flush(std::pow(0.005, 500.0 * T));
     drumSmootherCoefficient = flush(std::exp(-20106.192982976 * T));
     hornSmootherCoefficient = flush(std::exp(-28274.33388231 * T));
     dry.pole = flush(std::exp(-18849.55592154 * T));

@@ -159,8 +159,6 @@ protected:
     std::atomic<bool> stereoOutput{true};
 
 private:
-    friend struct CabinetPath;
-
     // Descriptor values, capabilities and the editor: everything the host sees at creation.
     void setUpHostInterface();
     // The editor points back at us, so it goes while every part of the effect still exists.
@@ -212,7 +210,15 @@ private:
     bool applySwitchParameter(VstInt32 index, float v);
     bool applyAmplifierParameter(VstInt32 index, float v);
     bool applyHornParameter(VstInt32 index, float v);
+    bool applyHornMix(VstInt32 index, float v);
+    bool applyHornMicrophones(VstInt32 index, float v);
+    bool applyHornLevelModel(VstInt32 index, float v);
+    bool applyHornRays(VstInt32 index, float v);
     bool applyDrumParameter(VstInt32 index, float v);
+    bool applyDrumMix(VstInt32 index, float v);
+    bool applyDrumMicrophone(VstInt32 index, float v);
+    bool applyDrumLevelModel(VstInt32 index, float v);
+    bool applyDrumRays(VstInt32 index, float v);
     bool applyRoomParameter(VstInt32 index, float v);
     bool applyNoiseParameter(VstInt32 index, float v);
     void applyLever(float v);
@@ -333,7 +339,6 @@ private:
     double parameterCoefficient = 0.0;
     double driveCoefficient = 0.0;
     double slowCoefficient = 0.0;
-    double hornFeedCoefficient = 0.0;
     double drumLowPassCoefficient = 0.0;
     double drumSmootherCoefficient = 0.0; // 3200 Hz
     double hornSmootherCoefficient = 0.0; // 4500 Hz
@@ -353,11 +358,10 @@ private:
     double blockNoiseSend = 0.0;
 
     // Signal state.
-    double hornFeedState = 0.0;
-    double hornFeedPrevious = 0.0;
-    double drumLowPassState = 0.0;
-    double drumSmoother = 0.0;
-    double hornSmoother = 0.0;
+    HornFeed hornFeed;
+    OnePole drumSmoother; // drum line, 3200 Hz
+    OnePole hornSmoother; // horn line, 4500 Hz
+    OnePole drumLowPass;  // after the drum microphone
     std::int32_t counter = 0;
     DriveStage driveStage;
     DrySubstitute dry;

@@ -31,6 +31,84 @@ float appliedValue(VstInt32 index, float v)
     return std::clamp(v, 0.0f, 1.0f);
 }
 
+// The rows both rotors have with one law and one setter for every voice of the rotor, and
+// no rebuild: speeds and ramp times, the low-pass cutoffs, the reflection coefficient and
+// low-pass, the static filter cutoff and the static ray weight.
+struct SharedVoiceRows {
+    VstInt32 slowSpeed;
+    VstInt32 fastSpeed;
+    VstInt32 accel;
+    VstInt32 decel;
+    VstInt32 lpfLow;
+    VstInt32 lpfHigh;
+    VstInt32 reflectionCoeff;
+    VstInt32 reflectionLpf;
+    VstInt32 staticFilterCutoff;
+    VstInt32 staticRay;
+};
+
+constexpr SharedVoiceRows kHornSharedRows{.slowSpeed = kHornSlowSpeed,
+                                          .fastSpeed = kHornFastSpeed,
+                                          .accel = kHornAccel,
+                                          .decel = kHornDecel,
+                                          .lpfLow = kHornLpfCutLow,
+                                          .lpfHigh = kHornLpfCutHigh,
+                                          .reflectionCoeff = kHornReflectionCoeff,
+                                          .reflectionLpf = kHornReflectionLpf,
+                                          .staticFilterCutoff = kHornStaticFilterCutoff,
+                                          .staticRay = kHornStaticRay};
+constexpr SharedVoiceRows kDrumSharedRows{.slowSpeed = kDrumSlowSpeed,
+                                          .fastSpeed = kDrumFastSpeed,
+                                          .accel = kDrumAccel,
+                                          .decel = kDrumDecel,
+                                          .lpfLow = kDrumLpfCutLow,
+                                          .lpfHigh = kDrumLpfCutHigh,
+                                          .reflectionCoeff = kDrumReflectionCoeff,
+                                          .reflectionLpf = kDrumReflectionLpf,
+                                          .staticFilterCutoff = kDrumStaticFilterCutoff,
+                                          .staticRay = kDrumStaticRay};
+
+// Applies index to every voice `each` visits, if it is one of `rows`: speeds 10 v Hz, ramp
+// times T(v) s, cutoffs F(v) Hz, reflection coefficient A(v), reflection low-pass 2 v octaves,
+// static ray weight v.
+template <typename EachVoice>
+bool applySharedVoiceRow(const SharedVoiceRows& rows, VstInt32 index, float v, EachVoice&& each)
+{
+    if (index == rows.slowSpeed) {
+        const double hz = rotorSpeedHz(v);
+        each([hz](auto& voice) { voice.setSlowSpeed(hz); });
+    } else if (index == rows.fastSpeed) {
+        const double hz = rotorSpeedHz(v);
+        each([hz](auto& voice) { voice.setFastSpeed(hz); });
+    } else if (index == rows.accel) {
+        const double t = timeCurve(v);
+        each([t](auto& voice) { voice.setAccelTime(t); });
+    } else if (index == rows.decel) {
+        const double t = timeCurve(v);
+        each([t](auto& voice) { voice.setDecelTime(t); });
+    } else if (index == rows.lpfLow) {
+        const double hz = frequencyCurve(v);
+        each([hz](auto& voice) { voice.setLpfLow(hz); });
+    } else if (index == rows.lpfHigh) {
+        const double hz = frequencyCurve(v);
+        each([hz](auto& voice) { voice.setLpfHigh(hz); });
+    } else if (index == rows.reflectionCoeff) {
+        const double r = attenuationCurve(v);
+        each([r](auto& voice) { voice.setReflectionCoeff(r); });
+    } else if (index == rows.reflectionLpf) {
+        const double octaves = 2.0 * static_cast<double>(v);
+        each([octaves](auto& voice) { voice.setReflectionLpf(octaves); });
+    } else if (index == rows.staticFilterCutoff) {
+        const double hz = frequencyCurve(v);
+        each([hz](auto& voice) { voice.setStaticFilterCutoff(hz); });
+    } else if (index == rows.staticRay) {
+        const double w = static_cast<double>(v);
+        each([w](auto& voice) { voice.setStaticRayWeight(w); });
+    } else {
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 float RotaryEffect::appliedParameter(VstInt32 index) const
@@ -196,33 +274,29 @@ bool RotaryEffect::applyAmplifierParameter(VstInt32 index, float v)
     return true;
 }
 
-// The horn voices: speeds, distance and microphones, beam, rays, filters and geometry.
+// ---- the rotors ----
+// Each rotor's rows are split by what they drive: the rows both rotors share (one law, one
+// setter on every voice of the rotor, no rebuild), the engine's mix targets, the microphone
+// geometry, the level model behind the geometry rebuild, and the rays.
+
 bool RotaryEffect::applyHornParameter(VstInt32 index, float v)
 {
+    return applySharedVoiceRow(kHornSharedRows, index, v, [this](auto&& set) { forHornVoices(set); }) ||
+           applyHornMix(index, v) || applyHornMicrophones(index, v) || applyHornLevelModel(index, v) ||
+           applyHornRays(index, v);
+}
+
+bool RotaryEffect::applyDrumParameter(VstInt32 index, float v)
+{
+    return applySharedVoiceRow(kDrumSharedRows, index, v, [this](auto&& set) { forDrumVoices(set); }) ||
+           applyDrumMix(index, v) || applyDrumMicrophone(index, v) || applyDrumLevelModel(index, v) ||
+           applyDrumRays(index, v);
+}
+
+// What the engine makes of the horn microphones: their levels, pans and post high-pass.
+bool RotaryEffect::applyHornMix(VstInt32 index, float v)
+{
     switch (index) {
-    case kHornSlowSpeed: {
-        const double hz = rotorSpeedHz(v);
-        forHornVoices([hz](HornRotor& h) { h.setSlowSpeed(hz); });
-        break;
-    }
-    case kHornFastSpeed: {
-        const double hz = rotorSpeedHz(v);
-        forHornVoices([hz](HornRotor& h) { h.setFastSpeed(hz); });
-        break;
-    }
-    case kHornAccel: {
-        const double t = timeCurve(v);
-        forHornVoices([t](HornRotor& h) { h.setAccelTime(t); });
-        break;
-    }
-    case kHornDecel: {
-        const double t = timeCurve(v);
-        forHornVoices([t](HornRotor& h) { h.setDecelTime(t); });
-        break;
-    }
-    case kHornDistance:
-        applyHornDistance(v);
-        break;
     case kHornHighPass: {
         double hz = limitFrequency(hornHighPassFrequency(v), halfModelRate());
         double enable = 1.0;
@@ -243,25 +317,10 @@ bool RotaryEffect::applyHornParameter(VstInt32 index, float v)
         // does not; the feed makes it up so the two rotors meet at a natural balance.
         setTarget(SmHornInputGain, 64.0 * static_cast<double>(levelCurve(v)));
         break;
-    case kHornMic1Angle:
-        hornPrimary[0]->setMicAngle(micAngle(v));
-        raiseRebuild(TaskHorn1 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-        break;
     case kHornMic1Pan: {
         const PanPair p = panPair(v);
         setTarget(SmPan1Left, p.left);
         setTarget(SmPan1Right, p.right);
-        break;
-    }
-    case kHornMic2Angle:
-        hornPrimary[1]->setMicAngle(micAngle(v));
-        raiseRebuild(TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-        break;
-    case kHornMic2Distance: {
-        const double offset = mic2DistanceOffset(v);
-        const double d = static_cast<double>(hornDistance.load(std::memory_order_relaxed));
-        hornPrimary[1]->setDistance(std::max(0.3, (1.0 + offset) * d));
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
         break;
     }
     case kHornMic2Pan: {
@@ -273,53 +332,60 @@ bool RotaryEffect::applyHornParameter(VstInt32 index, float v)
     case kHornMic2Gain:
         setTarget(SmMic2Gain, levelCurve(v));
         break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Where the horn microphones stand: distance and angle of each, rebuilt behind the fade.
+bool RotaryEffect::applyHornMicrophones(VstInt32 index, float v)
+{
+    switch (index) {
+    case kHornDistance:
+        applyHornDistance(v);
+        break;
+    case kHornMic1Angle:
+        hornPrimary[0]->setMicAngle(micAngle(v));
+        raiseRebuild(TaskHorn1 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    case kHornMic2Angle:
+        hornPrimary[1]->setMicAngle(micAngle(v));
+        raiseRebuild(TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    case kHornMic2Distance: {
+        const double offset = mic2DistanceOffset(v);
+        const double d = static_cast<double>(hornDistance.load(std::memory_order_relaxed));
+        hornPrimary[1]->setDistance(std::max(0.3, (1.0 + offset) * d));
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    }
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The horn's level model: radii, orientation, open back and the attenuation law, most of
+// them read by the geometry rebuild.
+bool RotaryEffect::applyHornLevelModel(VstInt32 index, float v)
+{
+    switch (index) {
     case kHornFmRadius: {
         const double r = radiusCurve(v);
         forHornVoices([r](HornRotor& h) { h.setFmRadius(r); });
         raiseRebuild(TaskGeometry);
         break;
     }
-    case kHornAttenuation: {
-        const double a = 2.0 * static_cast<double>(v);
-        forHornVoices([a](HornRotor& h) { h.setAttenuation(a); });
-        break;
-    }
-    case kHornRay1Front: case kHornRay2BackSides: case kHornRay3BackRight: case kHornRay4BackLeft: case kHornRay5Lbr: case kHornRay6Rbl: case kHornRays7To10: case kHornZAxisRays: {
-        const int slot = index == 56 ? 7 : index - 46;
-        const double w = static_cast<double>(v);
-        forHornVoices([slot, w](HornRotor& h) { h.setRayWeight(slot, w); });
-        break;
-    }
-    case kHornLpfCutLow: {
-        const double hz = frequencyCurve(v);
-        forHornVoices([hz](HornRotor& h) { h.setLpfLow(hz); });
-        break;
-    }
-    case kHornLpfCutHigh: {
-        const double hz = frequencyCurve(v);
-        forHornVoices([hz](HornRotor& h) { h.setLpfHigh(hz); });
-        break;
-    }
-    case kHornReflectionCoeff: {
-        const double r = attenuationCurve(v);
-        forHornVoices([r](HornRotor& h) { h.setReflectionCoeff(r); });
-        break;
-    }
-    case kHornFlip: {
-        const double o = orientationOf(v);
-        forHornVoices([o](HornRotor& h) { h.setFlip(o); });
+    case kHornAmRadius: {
+        const double r = radiusCurve(v);
+        forHornVoices([r](HornRotor& h) { h.setAmRadius(r); });
         raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
         break;
     }
-    case kHornReflectionLpf: {
-        const double octaves = 2.0 * static_cast<double>(v);
-        forHornVoices([octaves](HornRotor& h) { h.setReflectionLpf(octaves); });
-        break;
-    }
-    case kHornOpenBackMode: {
-        const int flag = truncateToInt(2.0f * v);
-        forHornVoices([flag](HornRotor& h) { h.setOpenBackMode(flag); });
-        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary);
+    case kHornAttenuation: {
+        const double a = 2.0 * static_cast<double>(v);
+        forHornVoices([a](HornRotor& h) { h.setAttenuation(a); });
         break;
     }
     case kHornAttenuationDistance: {
@@ -330,33 +396,22 @@ bool RotaryEffect::applyHornParameter(VstInt32 index, float v)
         raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
         break;
     }
-    case kHornStaticRay: {
-        const double w = static_cast<double>(v);
-        forHornVoices([w](HornRotor& h) { h.setStaticRayWeight(w); });
-        break;
-    }
     case kHornAttDecayExp: {
         const double e = decayExponentCurve(v);
         forHornVoices([e](HornRotor& h) { h.setAttDecayExp(e); });
         raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
         break;
     }
-    case kHornAmRadius: {
-        const double r = radiusCurve(v);
-        forHornVoices([r](HornRotor& h) { h.setAmRadius(r); });
+    case kHornFlip: {
+        const double o = orientationOf(v);
+        forHornVoices([o](HornRotor& h) { h.setFlip(o); });
         raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary | TaskGeometry);
         break;
     }
-    case kHornFilterSaturation: {
-        const double s = saturationCurve(v);
-        voicingSaturation.store(s, std::memory_order_relaxed);
-        saturationRequest.store(true, std::memory_order_relaxed);
-        forHornVoices([s](HornRotor& h) { h.setFilterSaturation(s); });
-        break;
-    }
-    case kHornStaticFilterCutoff: {
-        const double hz = frequencyCurve(v);
-        forHornVoices([hz](HornRotor& h) { h.setStaticFilterCutoff(hz); });
+    case kHornOpenBackMode: {
+        const int flag = truncateToInt(2.0f * v);
+        forHornVoices([flag](HornRotor& h) { h.setOpenBackMode(flag); });
+        raiseRebuild(TaskHorn1 | TaskHorn2 | TaskHornSecondary);
         break;
     }
     case kHornAmplitudeClip: {
@@ -370,39 +425,35 @@ bool RotaryEffect::applyHornParameter(VstInt32 index, float v)
     return true;
 }
 
-// The drum voices: speeds, distance and microphone, rays, filters, splitter and geometry.
-bool RotaryEffect::applyDrumParameter(VstInt32 index, float v)
+// The horn's rays: the weight of each ray group and the saturation of the filters the rays
+// and the engine's voicing chains run through.
+bool RotaryEffect::applyHornRays(VstInt32 index, float v)
 {
     switch (index) {
-    case kDrumSlowSpeed: {
-        const double hz = rotorSpeedHz(v);
-        forDrumVoices([hz](DrumRotor& d) { d.setSlowSpeed(hz); });
+    case kHornRay1Front: case kHornRay2BackSides: case kHornRay3BackRight: case kHornRay4BackLeft:
+    case kHornRay5Lbr: case kHornRay6Rbl: case kHornRays7To10: case kHornZAxisRays: {
+        const int slot = index == kHornZAxisRays ? 7 : index - kHornRay1Front;
+        const double w = static_cast<double>(v);
+        forHornVoices([slot, w](HornRotor& h) { h.setRayWeight(slot, w); });
         break;
     }
-    case kDrumFastSpeed: {
-        const double hz = rotorSpeedHz(v);
-        forDrumVoices([hz](DrumRotor& d) { d.setFastSpeed(hz); });
+    case kHornFilterSaturation: {
+        const double s = saturationCurve(v);
+        voicingSaturation.store(s, std::memory_order_relaxed);
+        saturationRequest.store(true, std::memory_order_relaxed);
+        forHornVoices([s](HornRotor& h) { h.setFilterSaturation(s); });
         break;
     }
-    case kDrumAccel: {
-        const double t = timeCurve(v);
-        forDrumVoices([t](DrumRotor& d) { d.setAccelTime(t); });
-        break;
+    default:
+        return false;
     }
-    case kDrumDecel: {
-        const double t = timeCurve(v);
-        forDrumVoices([t](DrumRotor& d) { d.setDecelTime(t); });
-        break;
-    }
-    case kDrumDistance: {
-        const float d = distanceCurve(v);
-        if (d != drumDistance.load(std::memory_order_relaxed)) {
-            drumDistance.store(d, std::memory_order_relaxed);
-            drumPrimary->setDistance(d);
-            raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-        }
-        break;
-    }
+    return true;
+}
+
+// What the engine makes of the drum microphone: its level, pan and low-pass.
+bool RotaryEffect::applyDrumMix(VstInt32 index, float v)
+{
+    switch (index) {
     case kDrumLowPass: {
         double hz = limitFrequency(drumLowPassFrequency(v), halfModelRate());
         double enable = 1.0;
@@ -421,58 +472,62 @@ bool RotaryEffect::applyDrumParameter(VstInt32 index, float v)
     case kDrumInputGain:
         setTarget(SmDrumInputGain, levelCurve(v));
         break;
-    case kDrumMicAngle:
-        drumPrimary->setMicAngle(micAngle(v));
-        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
-        break;
     case kDrumMicPan: {
         const PanPair p = panPair(v);
         setTarget(SmDrumPanLeft, p.left);
         setTarget(SmDrumPanRight, p.right);
         break;
     }
+    default:
+        return false;
+    }
+    return true;
+}
+
+// Where the drum microphone stands, rebuilt behind the fade.
+bool RotaryEffect::applyDrumMicrophone(VstInt32 index, float v)
+{
+    switch (index) {
+    case kDrumDistance: {
+        const float d = distanceCurve(v);
+        if (d != drumDistance.load(std::memory_order_relaxed)) {
+            drumDistance.store(d, std::memory_order_relaxed);
+            drumPrimary->setDistance(d);
+            raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        }
+        break;
+    }
+    case kDrumMicAngle:
+        drumPrimary->setMicAngle(micAngle(v));
+        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskHornSecondary | TaskGeometry);
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The drum's level model: radii, orientation and the attenuation law, read by the geometry
+// rebuild.
+bool RotaryEffect::applyDrumLevelModel(VstInt32 index, float v)
+{
+    switch (index) {
     case kDrumFmRadius: {
         const double r = radiusCurve(v);
         forDrumVoices([r](DrumRotor& d) { d.setFmRadius(r); });
         raiseRebuild(TaskGeometry);
         break;
     }
+    case kDrumAmRadius: {
+        const double r = radiusCurve(v);
+        forDrumVoices([r](DrumRotor& d) { d.setAmRadius(r); });
+        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
+        break;
+    }
     case kDrumAttenuation: {
         const double a = 2.0 * static_cast<double>(v);
         forDrumVoices([a](DrumRotor& d) { d.setAttenuation(a); });
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
-        break;
-    }
-    case kDrumReflectionCoeff: {
-        const double r = attenuationCurve(v);
-        forDrumVoices([r](DrumRotor& d) { d.setReflectionCoeff(r); });
-        break;
-    }
-    case kDrumFlip: {
-        const double o = orientationOf(v);
-        forDrumVoices([o](DrumRotor& d) { d.setFlip(o); });
-        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
-        break;
-    }
-    case kDrumRay1Front: case kDrumRay2BackSides: case kDrumRay3BackLeft: case kDrumRay4BackRight: {
-        const int slot = index == 85 ? 0 : index == 86 ? 1 : index == 113 ? 2 : 3;
-        const double w = static_cast<double>(v);
-        forDrumVoices([slot, w](DrumRotor& d) { d.setRayWeight(slot, w); });
-        break;
-    }
-    case kDrumLpfCutLow: {
-        const double hz = frequencyCurve(v);
-        forDrumVoices([hz](DrumRotor& d) { d.setLpfLow(hz); });
-        break;
-    }
-    case kDrumLpfCutHigh: {
-        const double hz = frequencyCurve(v);
-        forDrumVoices([hz](DrumRotor& d) { d.setLpfHigh(hz); });
-        break;
-    }
-    case kDrumReflectionLpf: {
-        const double octaves = 2.0 * static_cast<double>(v);
-        forDrumVoices([octaves](DrumRotor& d) { d.setReflectionLpf(octaves); });
         break;
     }
     case kDrumAttenuationDistance: {
@@ -488,25 +543,35 @@ bool RotaryEffect::applyDrumParameter(VstInt32 index, float v)
         raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
         break;
     }
-    case kDrumStaticRay: {
-        const double w = static_cast<double>(v);
-        forDrumVoices([w](DrumRotor& d) { d.setStaticRayWeight(w); });
+    case kDrumFlip: {
+        const double o = orientationOf(v);
+        forDrumVoices([o](DrumRotor& d) { d.setFlip(o); });
+        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
         break;
     }
-    case kDrumAmRadius: {
-        const double r = radiusCurve(v);
-        forDrumVoices([r](DrumRotor& d) { d.setAmRadius(r); });
-        raiseRebuild(TaskDrumPrimary | TaskDrumSecondary | TaskGeometry);
+    default:
+        return false;
+    }
+    return true;
+}
+
+// The drum's rays and the low path it splits off: ray weights, the saturation of the ray
+// filters, the splitter frequency and the static low-pass gain.
+bool RotaryEffect::applyDrumRays(VstInt32 index, float v)
+{
+    switch (index) {
+    case kDrumRay1Front: case kDrumRay2BackSides: case kDrumRay3BackLeft: case kDrumRay4BackRight: {
+        const int slot = index == kDrumRay1Front       ? 0
+                         : index == kDrumRay2BackSides ? 1
+                         : index == kDrumRay3BackLeft  ? 2
+                                                       : 3;
+        const double w = static_cast<double>(v);
+        forDrumVoices([slot, w](DrumRotor& d) { d.setRayWeight(slot, w); });
         break;
     }
     case kDrumFilterSaturation: {
         const double s = saturationCurve(v);
         forDrumVoices([s](DrumRotor& d) { d.setFilterSaturation(s); });
-        break;
-    }
-    case kDrumStaticFilterCutoff: {
-        const double hz = frequencyCurve(v);
-        forDrumVoices([hz](DrumRotor& d) { d.setStaticFilterCutoff(hz); });
         break;
     }
     case kDrumSplitterFrequency:
@@ -594,7 +659,7 @@ bool RotaryEffect::applyNoiseParameter(VstInt32 index, float v)
     case kSlowSampleVolume: case kFastSampleVolume: case kAccelSampleVolume: case kDecelSampleVolume: {
         static constexpr double kHorn[4] = {5.01187233627, 6.3095734448, 1.99053585276, 0.99763115748};
         static constexpr double kDrum[4] = {0.70794578438, 1.0, 0.12559432155, 0.06294627058};
-        const std::size_t k = static_cast<std::size_t>(index - 102);
+        const std::size_t k = static_cast<std::size_t>(index - kSlowSampleVolume);
         const double g = static_cast<double>(levelCurve(v));
         noiseVolumes[k].store(kHorn[k] * g, std::memory_order_relaxed);
         noiseVolumes[k + 4].store(kDrum[k] * g, std::memory_order_relaxed);

@@ -9,6 +9,7 @@
 #include "concurrency_support.h"
 
 #include "editor/cpreset_system_editor.h"
+#include "params/parameter_indices.h"
 
 #include <gtest/gtest.h>
 
@@ -118,7 +119,7 @@ TEST(HostThreads, UserInterfaceAndAudioThreadsAtOnce)
         last[static_cast<std::size_t>(i)] = (i == 1 || i == 35) ? instance.getParameter(i) : unit(random);
         instance.setParameter(i, last[static_cast<std::size_t>(i)]);
     }
-    instance.setParameter(0, 1.0f); // bypass, so the audio thread's view can be heard
+    instance.setParameter(kBypass, 1.0f); // bypass, so the audio thread's view can be heard
     last[0] = 1.0f;
     instance.dispatch(effSetProgramName, 0, 0, const_cast<char*>("Last word"));
     const long settled = blocks.load();

@@ -6,6 +6,7 @@
 #include "support/alloc_counter.h"
 
 #include "editor/cpreset_system_editor.h"
+#include "params/parameter_indices.h"
 #include "platform/settings_store.h"
 #include "presets/preset_images.h"
 
@@ -35,8 +36,8 @@ constexpr bool kSanitized = false;
 void configure(Instance& instance)
 {
     instance.prepare(44100.0f, 512);
-    instance.setParameter(2, 1.0f);
-    instance.setParameter(13, 0.7f);
+    instance.setParameter(kLever, 1.0f);
+    instance.setParameter(kDrive, 0.7f);
 }
 
 std::vector<double> renderAlone(int blocks)
@@ -171,7 +172,7 @@ TEST(ManyInstances, SettingsWrittenAtOnceAreNeverTorn)
         instances.push_back(std::make_unique<Instance>());
         ASSERT_TRUE(instances.back()->valid());
         // Each writer's current program differs, so each memo image is its own.
-        instances.back()->setParameter(13, 0.1f + 0.2f * static_cast<float>(i));
+        instances.back()->setParameter(kDrive, 0.1f + 0.2f * static_cast<float>(i));
         auto* editor = static_cast<CPresetSystemEditor*>(instances.back()->effect().getEditor());
         images.push_back(editor->buildPresetImage());
     }

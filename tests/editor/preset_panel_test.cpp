@@ -6,6 +6,7 @@
 #include "editor/controls/cps_kick_button.h"
 #include "editor/controls/ctav_text_edit.h"
 #include "editor/preset_panel.h"
+#include "params/parameter_indices.h"
 #include "platform/headless/headless_window.h"
 #include "platform/settings_store.h"
 #include "toolkit/cframe.h"
@@ -140,7 +141,7 @@ TEST_F(PresetPanel, MenuChoiceSelectsTheProgramAndNamesItAfterTheEntry)
     EXPECT_EQ(probe.getCurrentProgramIndex(), 2);
     EXPECT_EQ(programName(2), "Leslie-ish");
     EXPECT_STREQ(field().getText(), "Leslie-ish");
-    EXPECT_EQ(probe.values[5], kestro::test::knownValue(2, 5));
+    EXPECT_EQ(probe.values[kMech], kestro::test::knownValue(2, kMech));
 }
 
 TEST_F(PresetPanel, ArrowsOpenTheirDialogsAndOnlyTheRightButtonAloneReverses)
@@ -268,7 +269,7 @@ TEST_F(PresetPanel, ChosenFileIsTransferredWhenTheDialogAnswersAtIdle)
         idle();
     }
     EXPECT_EQ(programName(6), "Program 4");
-    EXPECT_EQ(probe.programAt(6).values[7], kestro::test::knownValue(4, 7));
+    EXPECT_EQ(probe.programAt(6).values[kLoMid], kestro::test::knownValue(4, kLoMid));
 }
 
 TEST_F(PresetPanel, MissingDialogProgramAndMissingManualShowMessageBoxes)

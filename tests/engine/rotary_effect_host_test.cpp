@@ -1,6 +1,7 @@
 // The engine as a host reaches it: through the exported entry, the descriptor and the
 // dispatcher of the built plug-in.
 
+#include "params/parameter_indices.h"
 #include "support/alloc_counter.h"
 #include "support/test_host.h"
 
@@ -70,28 +71,28 @@ TEST(RotaryEffectHost, DisplaysTheProgramInForceAfterConstruction)
     auto host = makeHost();
     ASSERT_TRUE(host) << pluginLoadError();
     // HAccel holds the program value (0.395142, about 0.62 s), not the construction default.
-    EXPECT_FLOAT_EQ(host->getParameter(19), 0.395142f);
-    EXPECT_EQ(host->dispatchText(effGetParamDisplay, 19), "617");
-    EXPECT_EQ(host->dispatchText(effGetParamLabel, 19), "ms");
-    EXPECT_EQ(host->dispatchText(effGetParamName, 19), "HAccel");
-    EXPECT_EQ(host->dispatchText(effGetParamDisplay, 1), "LowCPU");
-    EXPECT_EQ(host->dispatchText(effGetParamDisplay, 2), "Chorale");
-    EXPECT_EQ(host->dispatchText(effGetParamDisplay, 10), "FrontSide");
-    EXPECT_EQ(host->dispatchText(effGetParamDisplay, 29), "Off");
-    EXPECT_EQ(host->dispatchText(effGetParamLabel, 29), " ");
-    EXPECT_EQ(host->dispatchText(effGetParamDisplay, 35), "OMNI");
+    EXPECT_FLOAT_EQ(host->getParameter(kHornAccel), 0.395142f);
+    EXPECT_EQ(host->dispatchText(effGetParamDisplay, kHornAccel), "617");
+    EXPECT_EQ(host->dispatchText(effGetParamLabel, kHornAccel), "ms");
+    EXPECT_EQ(host->dispatchText(effGetParamName, kHornAccel), "HAccel");
+    EXPECT_EQ(host->dispatchText(effGetParamDisplay, kCpuMode), "LowCPU");
+    EXPECT_EQ(host->dispatchText(effGetParamDisplay, kLever), "Chorale");
+    EXPECT_EQ(host->dispatchText(effGetParamDisplay, kSetup), "FrontSide");
+    EXPECT_EQ(host->dispatchText(effGetParamDisplay, kDrumLowPass), "Off");
+    EXPECT_EQ(host->dispatchText(effGetParamLabel, kDrumLowPass), " ");
+    EXPECT_EQ(host->dispatchText(effGetParamDisplay, kMidiChannel), "OMNI");
 
-    host->setParameter(2, 0.5f);
-    EXPECT_EQ(host->dispatchText(effGetParamDisplay, 2), "50");
-    host->setParameter(12, 0.0f);
-    EXPECT_EQ(host->dispatchText(effGetParamDisplay, 12), "Thru");
+    host->setParameter(kLever, 0.5f);
+    EXPECT_EQ(host->dispatchText(effGetParamDisplay, kLever), "50");
+    host->setParameter(kType, 0.0f);
+    EXPECT_EQ(host->dispatchText(effGetParamDisplay, kType), "Thru");
     // The horn high-pass shows the frequency it really runs at.
-    host->setParameter(22, 1.0f);
-    EXPECT_EQ(host->dispatchText(effGetParamDisplay, 22), "1.00");
-    EXPECT_EQ(host->dispatchText(effGetParamLabel, 22), "kHz");
+    host->setParameter(kHornHighPass, 1.0f);
+    EXPECT_EQ(host->dispatchText(effGetParamDisplay, kHornHighPass), "1.00");
+    EXPECT_EQ(host->dispatchText(effGetParamLabel, kHornHighPass), "kHz");
 
     VstParameterProperties p{};
-    EXPECT_EQ(host->dispatch(effGetParameterProperties, 21, 0, &p), 1);
+    EXPECT_EQ(host->dispatch(effGetParameterProperties, kHornDistance, 0, &p), 1);
     EXPECT_STREQ(p.label, "HDistance");
     EXPECT_STREQ(p.shortLabel, "HDistan");
     EXPECT_EQ(p.flags, 4);
@@ -110,9 +111,9 @@ TEST(RotaryEffectHost, FactoryProgramsAreInstalledAndProgramZeroApplied)
     }
     EXPECT_EQ(host->dispatchText(effGetProgramName), "Default");
     // The host parameters hold program "Default".
-    EXPECT_FLOAT_EQ(host->getParameter(20), 0.447158f);
-    EXPECT_FLOAT_EQ(host->getParameter(26), 0.759256f);
-    EXPECT_FLOAT_EQ(host->getParameter(1), 0.0f);
+    EXPECT_FLOAT_EQ(host->getParameter(kHornDecel), 0.447158f);
+    EXPECT_FLOAT_EQ(host->getParameter(kDrumAccel), 0.759256f);
+    EXPECT_FLOAT_EQ(host->getParameter(kCpuMode), 0.0f);
 }
 
 TEST(RotaryEffectHost, ProcessesBothPrecisionsWithFiniteSoundingOutput)
@@ -153,7 +154,7 @@ TEST(RotaryEffectHost, BypassAtRestPassesTheInputExactly)
     ASSERT_TRUE(host) << pluginLoadError();
     Render<float> f;
     settle(*host, f);
-    host->setParameter(0, 1.0f);
+    host->setParameter(kBypass, 1.0f);
     settle(*host, f, 60); // 0.7 s: the glide has long come to rest
     f.fill();
     host->processReplacing(f.in.pointers(), f.out.pointers(), kBlock);
@@ -202,7 +203,8 @@ TEST(RotaryEffectHost, NonFiniteValuesAreIgnoredAndWildValuesStaySafe)
     ASSERT_TRUE(host) << pluginLoadError();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    for (int index : {0, 2, 10, 13, 14, 21, 22, 28, 29}) {
+    for (int index : {kBypass, kLever, kSetup, kDrive, kSize, kHornDistance, kHornHighPass, kDrumDistance,
+                      kDrumLowPass}) {
         const float before = host->getParameter(index);
         host->setParameter(index, nan);
         host->setParameter(index, inf);
@@ -214,15 +216,18 @@ TEST(RotaryEffectHost, NonFiniteValuesAreIgnoredAndWildValuesStaySafe)
     // end of the range does (Setup and Size keep their own rule for a position out of range).
     auto inRange = makeHost();
     ASSERT_TRUE(inRange) << pluginLoadError();
-    const std::pair<int, float> wild[] = {{21, 1e30f}, {14, -7.0f},  {28, -1e6f}, {13, 1e3f},  {11, 50.0f},
-                                          {22, 40.0f}, {29, -3.0f},  {1, 1e9f},   {17, -5.0f}, {18, 1e6f},
-                                          {35, 1e20f}, {6, 3e38f},   {7, 3e38f},  {8, 3e38f},  {9, 3e38f},
-                                          {16, 3e38f}, {23, -3e38f}, {30, 3e38f}, {0, -1e30f}, {2, 2.5f}};
+    const std::pair<int, float> wild[] = {{kHornDistance, 1e30f}, {kSize, -7.0f}, {kDrumDistance, -1e6f},
+                                          {kDrive, 1e3f}, {kInput, 50.0f}, {kHornHighPass, 40.0f},
+                                          {kDrumLowPass, -3.0f}, {kCpuMode, 1e9f}, {kHornSlowSpeed, -5.0f},
+                                          {kHornFastSpeed, 1e6f}, {kMidiChannel, 1e20f}, {kBottom, 3e38f},
+                                          {kLoMid, 3e38f}, {kPresence, 3e38f}, {kTop, 3e38f},
+                                          {kAmount, 3e38f}, {kHornGain, -3e38f}, {kDrumGain, 3e38f},
+                                          {kBypass, -1e30f}, {kLever, 2.5f}};
     for (const auto& [index, value] : wild) {
         host->setParameter(index, value);
         inRange->setParameter(index, std::clamp(value, 0.0f, 1.0f));
     }
-    EXPECT_EQ(host->getParameter(21), 1e30f);
+    EXPECT_EQ(host->getParameter(kHornDistance), 1e30f);
     Render<float> f, g;
     for (int b = 0; b < 60; ++b) {
         f.fill();
@@ -261,9 +266,9 @@ TEST(RotaryEffectHost, ProcessingAllocatesNothingEvenWhileRebuilding)
     // outside the counted region (a host's own thread would raise them); everything the
     // audio thread then does, rebuilds and the Setup table included, is counted.
     auto pass = [&](bool counted) {
-        host->setParameter(28, counted ? 0.3f : 0.6f);
-        host->setParameter(1, counted ? 1.0f : 0.0f);
-        host->setParameter(10, counted ? 0.4f : 0.6f);
+        host->setParameter(kDrumDistance, counted ? 0.3f : 0.6f);
+        host->setParameter(kCpuMode, counted ? 1.0f : 0.0f);
+        host->setParameter(kSetup, counted ? 0.4f : 0.6f);
         long count = 0;
         for (int b = 0; b < 80; ++b) {
             f.fill();

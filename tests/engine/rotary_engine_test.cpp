@@ -102,7 +102,7 @@ TEST(RotaryEngine, ModelRateFollowsHostRateAndCpuMode)
     const Case cases[] = {{44100.0f, 2, 1}, {48000.0f, 2, 1}, {96000.0f, 4, 2}, {192000.0f, 8, 4}};
     for (int mode = 0; mode < 2; ++mode) {
         Engine e;
-        e.fx->setParameter(1, static_cast<float>(mode));
+        e.fx->setParameter(kCpuMode, static_cast<float>(mode));
         for (const Case& c : cases) {
             e.fx->suspend();
             e.fx->setSampleRate(c.rate);
@@ -143,7 +143,7 @@ TEST(RotaryEngine, BypassGlidesWithTwentyMillisecondsAndNotAcrossSuspend)
     Engine e;
     e.start();
     ASSERT_TRUE(e.settle());
-    e.fx->setParameter(0, 1.0f);
+    e.fx->setParameter(kBypass, 1.0f);
     e.run(882, {330.0}, 0.2, 882); // 20 ms at 44.1 kHz
     const double c = 1.0 - std::exp(-1.0 / (44100.0 * static_cast<double>(0.02f)));
     EXPECT_NEAR(e.fx->currentBypassMix(), 1.0 - std::pow(1.0 - c, 882), 1e-9);
@@ -152,7 +152,7 @@ TEST(RotaryEngine, BypassGlidesWithTwentyMillisecondsAndNotAcrossSuspend)
     // Switched off while suspended: the first block after resume is fully wet at once.
     e.run(44100, {330.0});
     e.fx->suspend();
-    e.fx->setParameter(0, 0.0f);
+    e.fx->setParameter(kBypass, 0.0f);
     e.start();
     e.run(1, {330.0}, 0.2, 1);
     EXPECT_EQ(e.fx->currentBypassMix(), 0.0);
@@ -174,7 +174,7 @@ TEST(RotaryEngine, FadeMachineMeetsItsThresholdsAndRunsOneTaskGroupPerCall)
     e.start();
     ASSERT_TRUE(e.settle());
 
-    e.fx->setParameter(28, 0.7f); // drum distance: a rebuild with several task groups
+    e.fx->setParameter(kDrumDistance, 0.7f); // a rebuild with several task groups
     ASSERT_EQ(e.fx->currentFadeState(), RotaryEffect::FadingOut);
     int state = RotaryEffect::FadingOut;
     int groups = 0;
@@ -218,11 +218,11 @@ TEST(RotaryEngine, FadeMachineMeetsItsThresholdsAndRunsOneTaskGroupPerCall)
 
     // Zero-frame calls: a request during the rebuild restarts the fade-out, which is already
     // complete, so the next empty call goes on to rebuilding and the one after runs a group.
-    e.fx->setParameter(28, 0.2f);
+    e.fx->setParameter(kDrumDistance, 0.2f);
     for (int b = 0; b < 400 && e.fx->currentFadeState() != RotaryEffect::Rebuilding; ++b)
         e.run(64, {330.0}, 0.2, 64);
     ASSERT_EQ(e.fx->currentFadeState(), RotaryEffect::Rebuilding);
-    e.fx->setParameter(62, 0.6f);
+    e.fx->setParameter(kDrumMicAngle, 0.6f);
     ASSERT_EQ(e.fx->currentFadeState(), RotaryEffect::FadingOut);
     float* none[2] = {nullptr, nullptr};
     e.fx->processReplacing(none, none, 0);
@@ -239,7 +239,7 @@ TEST(RotaryEngine, AmpOnlyGivesTheMonoPreampAndStopsTheModelClock)
     Engine e;
     e.start();
     ASSERT_TRUE(e.settle());
-    e.fx->setParameter(118, 1.0f);
+    e.fx->setParameter(kAmpOnly, 1.0f);
     e.run(4410, {330.0});
     const std::int32_t counter = e.fx->hostSampleCounter();
     e.run(4410, {330.0});
@@ -267,11 +267,16 @@ TEST(RotaryEngine, RebuildsDoNotClick)
         float value;
     };
     // Every parameter that raises a rebuild, moved to another sensible value.
-    const Change changes[] = {{1, 1.0f},   {10, 0.4f},  {21, 0.8f},  {28, 0.5f},  {38, 0.3f},  {40, 0.6f},
-                              {41, 0.5f},  {44, 0.5f},  {58, 1.0f},  {62, 0.3f},  {68, 0.4f},  {69, 0.6f},
-                              {72, 1.0f},  {77, 0.5f},  {78, 0.5f},  {79, 0.5f},  {80, 1.0f},  {90, 0.5f},
-                              {91, 0.5f},  {93, 0.6f},  {94, 0.6f},  {96, 0.5f},  {97, 0.5f},  {99, 0.4f},
-                              {100, 0.6f}, {101, 0.5f}, {106, 0.5f}, {107, 0.5f}};
+    const Change changes[] = {{kCpuMode, 1.0f}, {kSetup, 0.4f}, {kHornDistance, 0.8f},
+                              {kDrumDistance, 0.5f}, {kHornMic1Angle, 0.3f}, {kHornMic2Angle, 0.6f},
+                              {kHornMic2Distance, 0.5f}, {kHornFmRadius, 0.5f}, {kHornFlip, 1.0f},
+                              {kDrumMicAngle, 0.3f}, {kDrumFmRadius, 0.4f}, {kDrumAttenuation, 0.6f},
+                              {kHornOpenBackMode, 1.0f}, {kDrumToTubeFeedback, 0.5f}, {kHornToDrumFeedback, 0.5f},
+                              {kReserved79, 0.5f}, {kDrumFlip, 1.0f}, {kHornAttenuationDistance, 0.5f},
+                              {kDrumAttenuationDistance, 0.5f}, {kHornAttDecayExp, 0.6f}, {kDrumAttDecayExp, 0.6f},
+                              {kHornAmRadius, 0.5f}, {kDrumAmRadius, 0.5f}, {kRoomSize, 0.4f},
+                              {kVirtualRoomSize, 0.6f}, {kRoomLrDelay, 0.5f}, {kRoomMainCutoff, 0.5f},
+                              {kRoomXCutoff, 0.5f}};
     Engine e;
     e.start();
     ASSERT_TRUE(e.settle());
@@ -314,7 +319,7 @@ TEST(RotaryEngine, ModelRateChangesDoNotClick)
         auto fx = std::make_unique<RotaryEffect>(quietHost);
         fx->setSampleRate(c.rateFrom);
         fx->setBlockSize(512);
-        fx->setParameter(1, c.cpuFrom);
+        fx->setParameter(kCpuMode, c.cpuFrom);
         fx->resume();
         double rate = c.rateFrom;
         double phase = 0.0;
@@ -342,7 +347,7 @@ TEST(RotaryEngine, ModelRateChangesDoNotClick)
             rate = c.rateTo;
             fx->resume();
         }
-        fx->setParameter(1, c.cpuTo);
+        fx->setParameter(kCpuMode, c.cpuTo);
         const std::vector<float> during = run(0.5);
         const std::vector<float> steadyAfter = run(0.5);
         ASSERT_EQ(fx->currentFadeState(), RotaryEffect::Running);
@@ -358,8 +363,8 @@ TEST(RotaryEngine, ModelRateChangesDoNotClick)
 TEST(RotaryEngine, HornHighPassAtTheHostsOnePercentIsOff)
 {
     Engine off, onePercent;
-    off.fx->setParameter(22, 0.0f);
-    onePercent.fx->setParameter(22, 0.01f);
+    off.fx->setParameter(kHornHighPass, 0.0f);
+    onePercent.fx->setParameter(kHornHighPass, 0.01f);
     for (Engine* e : {&off, &onePercent}) {
         e->start();
         ASSERT_TRUE(e->settle());
@@ -417,7 +422,7 @@ TEST(RotaryEngine, SoundsLikeTheRotorsItModels)
 {
     Engine e;
     // Lever to fast before the start-up rebuild, which puts the rotors at their target speed.
-    e.fx->setParameter(2, 1.0f);
+    e.fx->setParameter(kLever, 1.0f);
     e.start();
     ASSERT_TRUE(e.settle({150.0, 3000.0}));
     const double rate = 44100.0;
@@ -426,7 +431,7 @@ TEST(RotaryEngine, SoundsLikeTheRotorsItModels)
     EXPECT_NEAR(modulationRate(fast, rate, 150.0, 3.0, 10.0), 6.5282, 0.03 * 6.5282);
 
     // Lever to slow; a suspend and resume lets the rotors settle at once.
-    e.fx->setParameter(2, 0.0f);
+    e.fx->setParameter(kLever, 0.0f);
     e.fx->suspend();
     e.start();
     ASSERT_TRUE(e.settle({150.0, 3000.0}));
@@ -443,7 +448,7 @@ TEST(RotaryEngine, HornReachesNinetyPercentOfFastSpeedAtItsRiseTime)
     const double fastHz = 10.0 * static_cast<double>(0.677088f);
     const double riseTime = 0.1 * std::pow(100.0, static_cast<double>(0.395142f));
     ASSERT_LT(e.fx->hornVoice(0).speedHz(), 0.2 * fastHz);
-    e.fx->setParameter(2, 1.0f);
+    e.fx->setParameter(kLever, 1.0f);
     const long early = std::lround(0.9 * riseTime * 44100.0);
     const long late = std::lround(1.15 * riseTime * 44100.0);
     e.run(early, {330.0}, 0.2, 441);
@@ -455,16 +460,16 @@ TEST(RotaryEngine, HornReachesNinetyPercentOfFastSpeedAtItsRiseTime)
 TEST(RotaryEngine, GlobalParametersReachEveryProgramAndLeverReleasesTheBrake)
 {
     Engine e;
-    e.fx->setParameter(4, 1.0f);
+    e.fx->setParameter(kStop, 1.0f);
     EXPECT_EQ(e.fx->hornVoice(0).motion().state(), RotorMotion::Stopped);
-    e.fx->setParameter(2, 0.7f);
-    EXPECT_EQ(e.fx->getParameter(4), 0.0f);
+    e.fx->setParameter(kLever, 0.7f);
+    EXPECT_EQ(e.fx->getParameter(kStop), 0.0f);
     EXPECT_NE(e.fx->hornVoice(0).motion().state(), RotorMotion::Stopped);
     char name[64];
     for (int slot : {0, 5, 31}) {
         e.fx->selectProgram(slot);
-        EXPECT_FLOAT_EQ(e.fx->getParameter(2), 0.7f) << slot;
-        EXPECT_FLOAT_EQ(e.fx->getParameter(4), 0.0f) << slot;
+        EXPECT_FLOAT_EQ(e.fx->getParameter(kLever), 0.7f) << slot;
+        EXPECT_FLOAT_EQ(e.fx->getParameter(kStop), 0.0f) << slot;
         EXPECT_TRUE(e.fx->getProgramNameIndexed(0, slot, name));
     }
     // Applying a program is no lever movement: the brake survives a program change and the
@@ -483,9 +488,9 @@ TEST(RotaryEngine, GlobalParametersReachEveryProgramAndLeverReleasesTheBrake)
 
     // A program's own value does follow a program change.
     e.fx->selectProgram(2);
-    EXPECT_FLOAT_EQ(e.fx->getParameter(21), 0.2f);
+    EXPECT_FLOAT_EQ(e.fx->getParameter(kHornDistance), 0.2f);
     e.fx->selectProgram(1);
-    EXPECT_FLOAT_EQ(e.fx->getParameter(21), 0.5f);
+    EXPECT_FLOAT_EQ(e.fx->getParameter(kHornDistance), 0.5f);
 }
 
 TEST(RotaryEngine, ModulationWheelMovesTheLeverAndItsIndicatorGlidesBack)
@@ -505,7 +510,7 @@ TEST(RotaryEngine, ModulationWheelMovesTheLeverAndItsIndicatorGlidesBack)
         VstEvent* events[1];
     } list{1, 0, {reinterpret_cast<VstEvent*>(&cc)}};
     EXPECT_EQ(e.fx->processEvents(reinterpret_cast<VstEvents*>(&list)), 1);
-    EXPECT_GT(e.fx->getParameter(2), 0.9f);
+    EXPECT_GT(e.fx->getParameter(kLever), 0.9f);
     // Half a second is one time constant of the indicator's glide.
     e.run(22050, {330.0}, 0.2, 441);
     EXPECT_NEAR(e.fx->midiActivity(), std::exp(-1.0), 0.02);

@@ -1,5 +1,6 @@
 // The opcode table as a host sees it, through the descriptor's dispatcher.
 
+#include "params/parameter_indices.h"
 #include "support/test_host.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 
 using kestro::test::ChannelBuffers;
 using kestro::test::TestHost;
+using kestro::kBypass;
 
 namespace {
 
@@ -101,7 +103,7 @@ TEST_F(Dispatcher, ParameterPropertiesAnswerForEveryIndex)
         VstParameterProperties properties{};
         EXPECT_EQ(host.dispatch(effGetParameterProperties, index, 0, &properties), 1) << index;
     }
-    EXPECT_EQ(host.dispatch(effGetParameterProperties, 0, 0, nullptr), 0);
+    EXPECT_EQ(host.dispatch(effGetParameterProperties, kBypass, 0, nullptr), 0);
 }
 
 TEST_F(Dispatcher, HostProgramInterfaceStaysAtProgramZero)
@@ -263,7 +265,7 @@ struct Routing {
 // show which input buffer reached them whatever the cabinet model does.
 void bypassAtRest(TestHost& host)
 {
-    host.setParameter(0, 1.0f);
+    host.setParameter(kBypass, 1.0f);
     host.dispatch(effMainsChanged, 0, 0);
     host.dispatch(effMainsChanged, 0, 1);
 }

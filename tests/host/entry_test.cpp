@@ -1,6 +1,7 @@
 // The plug-in as a host first meets it: the exported entry, the descriptor it returns and
 // the end of an instance. Everything goes through the shared library's exports.
 
+#include "params/parameter_indices.h"
 #include "support/alloc_counter.h"
 #include "support/test_host.h"
 
@@ -10,6 +11,8 @@
 #include <malloc.h>
 
 using kestro::test::TestHost;
+using kestro::kBypass;
+using kestro::kSpeed;
 
 namespace {
 
@@ -115,9 +118,9 @@ TEST(Entry, WorksWithoutAHostCallback)
     options.nullCallback = true;
     TestHost host(options);
     ASSERT_TRUE(host.create());
-    host.setParameter(3, 0.75f);
-    EXPECT_FLOAT_EQ(host.getParameter(3), 0.75f);
-    host.setParameter(0, 1.0f); // bypass: the outputs show which input reached them
+    host.setParameter(kSpeed, 0.75f);
+    EXPECT_FLOAT_EQ(host.getParameter(kSpeed), 0.75f);
+    host.setParameter(kBypass, 1.0f); // bypass: the outputs show which input reached them
     host.prepare(48000.0f, 256);
 
     // Without a host every pin counts as connected, so stereo stays stereo.

@@ -29,10 +29,10 @@ TEST(FactoryPrograms, NamesInSlotOrder)
 TEST(FactoryPrograms, DefaultIsTheReferenceAndItsCopiesMatchIt)
 {
     const ProgramData& def = *factoryProgram(0);
-    EXPECT_EQ(def.values[19], 0.395142f); // the program's rotor times, not the construction ones
-    EXPECT_EQ(def.values[26], 0.759256f);
-    EXPECT_EQ(def.values[8], 0.501063f);
-    EXPECT_EQ(def.values[29], 1.0f);
+    EXPECT_EQ(def.values[kHornAccel], 0.395142f); // the program's rotor times, not the construction ones
+    EXPECT_EQ(def.values[kDrumAccel], 0.759256f);
+    EXPECT_EQ(def.values[kPresence], 0.501063f);
+    EXPECT_EQ(def.values[kDrumLowPass], 1.0f);
 
     EXPECT_EQ(std::memcmp(factoryProgram(1)->values, def.values, sizeof def.values), 0);
     for (int slot = kNumNamedFactoryPrograms; slot < kNumPrograms; ++slot)
@@ -44,25 +44,25 @@ TEST(FactoryPrograms, NamedSoundsDifferOnlyWhereTheyShould)
 {
     const ProgramData& def = *factoryProgram(0);
     const ProgramData& l147 = *factoryProgram(2);
-    EXPECT_EQ(l147.values[6], 0.4f);
-    EXPECT_EQ(l147.values[30], 0.4f);
-    EXPECT_EQ(l147.values[23], def.values[23]);
-    EXPECT_EQ(l147.values[5], def.values[5]);
+    EXPECT_EQ(l147.values[kBottom], 0.4f);
+    EXPECT_EQ(l147.values[kDrumGain], 0.4f);
+    EXPECT_EQ(l147.values[kHornGain], def.values[kHornGain]);
+    EXPECT_EQ(l147.values[kMech], def.values[kMech]);
 
     const ProgramData& oldRotary = *factoryProgram(3);
-    EXPECT_EQ(oldRotary.values[5], 0.52f);
-    EXPECT_EQ(oldRotary.values[26], def.values[26]); // untouched between 25 and 27
-    EXPECT_EQ(oldRotary.values[27], 0.731198f);
+    EXPECT_EQ(oldRotary.values[kMech], 0.52f);
+    EXPECT_EQ(oldRotary.values[kDrumAccel], def.values[kDrumAccel]); // untouched between kDrumFastSpeed and kDrumDecel
+    EXPECT_EQ(oldRotary.values[kDrumDecel], 0.731198f);
 
     const ProgramData& swift = *factoryProgram(8);
-    EXPECT_EQ(swift.values[19], 0.0f);
-    EXPECT_EQ(swift.values[27], 0.0f);
+    EXPECT_EQ(swift.values[kHornAccel], 0.0f);
+    EXPECT_EQ(swift.values[kDrumDecel], 0.0f);
 
     const ProgramData& singleMic = *factoryProgram(16);
-    EXPECT_EQ(singleMic.values[10], 1.0f);
-    EXPECT_EQ(singleMic.values[29], 0.3496f);
-    EXPECT_EQ(singleMic.values[30], 0.0f);
-    EXPECT_EQ(singleMic.values[8], def.values[8]);
+    EXPECT_EQ(singleMic.values[kSetup], 1.0f);
+    EXPECT_EQ(singleMic.values[kDrumLowPass], 0.3496f);
+    EXPECT_EQ(singleMic.values[kDrumGain], 0.0f);
+    EXPECT_EQ(singleMic.values[kPresence], def.values[kPresence]);
 }
 
 TEST(FactoryPrograms, EveryValueIsAppliableAndGlobalsAreNeutral)
@@ -75,7 +75,7 @@ TEST(FactoryPrograms, EveryValueIsAppliableAndGlobalsAreNeutral)
         }
         for (int i = 0; i <= 4; ++i)
             EXPECT_EQ(p.values[i], 0.0f) << p.name << " " << i;
-        EXPECT_EQ(p.values[35], 1.0f) << p.name;
+        EXPECT_EQ(p.values[kMidiChannel], 1.0f) << p.name;
         for (int i = 31; i <= 34; ++i)
             EXPECT_EQ(p.values[i], 0.5f) << p.name << " " << i;
     }

@@ -103,33 +103,34 @@ Texts expectedHost(int i, float v)
     const char* secondWord[] = {"Only", "Side", "Diagonal", "Rear", "Diagonal", ""};
     const char* typeWord[] = {"Thru", "Tube", "Solid"};
     switch (i) {
-    case 0: return {int(v + 0.5f) != 0 ? "On" : "Off", " "};
-    case 1: return {int(v + 0.5f) != 0 ? "Brilliant" : "LowCPU", " "};
-    case 2:
+    case kBypass: return {int(v + 0.5f) != 0 ? "On" : "Off", " "};
+    case kCpuMode: return {int(v + 0.5f) != 0 ? "Brilliant" : "LowCPU", " "};
+    case kLever:
         if (v <= 0.005f) return {"Chorale", " "};
         if (v >= 0.995f) return {"Tremolo", " "};
         return {std::to_string(int(100.0f * v + 0.5f)), " "};
-    case 3: return {"", " "};
-    case 4: return {int(v + 0.5f) != 0 ? "Stopped" : "Running", " "};
-    case 5: case 23: case 30: return {dB(levelL(v)), "dB"};
-    case 6: case 7: case 8: case 9: return {print(1, double(24.0f * v - 12.0f)), "dB"};
-    case 10: {
+    case kSpeed: return {"", " "};
+    case kStop: return {int(v + 0.5f) != 0 ? "Stopped" : "Running", " "};
+    case kMech: case kHornGain: case kDrumGain: return {dB(levelL(v)), "dB"};
+    case kBottom: case kLoMid: case kPresence: case kTop: return {print(1, double(24.0f * v - 12.0f)), "dB"};
+    case kSetup: {
         const int k = int(5.0f * v + 0.5f);
         return {std::string(firstWord[k]) + secondWord[k], " "};
     }
-    case 11: return {dB(float(double(levelL(v)) * 0.70794578438 * 1.4142)), "dB"};
-    case 12: return {typeWord[int(2.0f * v + 0.5f)], " "};
-    case 13: return {dB(float(std::pow(10.0, (40.0 * double(v) - 20.0) / 20.0))), "dB"};
-    case 14: return {std::to_string(int(4.0f * v + 0.5f) + 1), " "};
-    case 15: return {print(1, double(100.0f * v)), "%"};
-    case 16: return {dB(float(double(levelL(v)) * 0.0316227766 * 31.62277660168379)), "dB"};
-    case 17: case 18: case 24: case 25: return {print(2, double(10.0f * v)), "Hz"};
-    case 19: case 20: case 26: case 27: return timeTexts(timeT(v));
-    case 21: case 28: return distanceTexts(distD(v));
-    case 22: return frequencyOrOffTexts(hpfH(v));
-    case 29: return frequencyOrOffTexts(lpfP(v));
-    case 31: case 32: case 33: case 34: return {"", " "};
-    case 35: {
+    case kInput: return {dB(float(double(levelL(v)) * 0.70794578438 * 1.4142)), "dB"};
+    case kType: return {typeWord[int(2.0f * v + 0.5f)], " "};
+    case kDrive: return {dB(float(std::pow(10.0, (40.0 * double(v) - 20.0) / 20.0))), "dB"};
+    case kSize: return {std::to_string(int(4.0f * v + 0.5f) + 1), " "};
+    case kColor: return {print(1, double(100.0f * v)), "%"};
+    case kAmount: return {dB(float(double(levelL(v)) * 0.0316227766 * 31.62277660168379)), "dB"};
+    case kHornSlowSpeed: case kHornFastSpeed: case kDrumSlowSpeed: case kDrumFastSpeed:
+        return {print(2, double(10.0f * v)), "Hz"};
+    case kHornAccel: case kHornDecel: case kDrumAccel: case kDrumDecel: return timeTexts(timeT(v));
+    case kHornDistance: case kDrumDistance: return distanceTexts(distD(v));
+    case kHornHighPass: return frequencyOrOffTexts(hpfH(v));
+    case kDrumLowPass: return frequencyOrOffTexts(lpfP(v));
+    case kFirstSpare: case kFirstSpare + 1: case kFirstSpare + 2: case kFirstSpare + 3: return {"", " "};
+    case kMidiChannel: {
         const int n = int(17.0f * v + 0.5f);
         if (n == 0) return {"OFF", " "};
         if (n == 17) return {"OMNI", " "};
@@ -160,75 +161,75 @@ TEST(HostParameterTexts, EveryHostParameterFollowsItsRuleAcrossTheRange)
 
 TEST(HostParameterTexts, AnchorValuesReadAsAUserExpects)
 {
-    EXPECT_EQ(display(5, 0.0f), "-oo");
-    EXPECT_EQ(display(5, 0.5f), "0.0");
-    EXPECT_EQ(display(5, 1.0f), "12.0");
-    EXPECT_EQ(display(13, 0.0f), "-20.0");
-    EXPECT_EQ(display(13, 1.0f), "20.0");
-    EXPECT_EQ(display(11, 0.5f), "0.0");
-    EXPECT_EQ(display(12, 0.25f), "Tube");
-    EXPECT_EQ(display(14, 0.75f), "4");
-    EXPECT_EQ(display(17, 0.5f), "5.00");
-    EXPECT_EQ(display(19, 0.0f), "100");
-    EXPECT_EQ(label(19, 0.0f), "ms");
-    EXPECT_EQ(display(19, 0.5f), "1.0");
-    EXPECT_EQ(display(19, 1.0f), "10.0");
-    EXPECT_EQ(display(21, 1.0f), "1.30");
-    EXPECT_EQ(label(21, 1.0f), "m");
-    EXPECT_EQ(display(21, 0.5f), "65");
-    EXPECT_EQ(display(22, 0.0f), "Off");
+    EXPECT_EQ(display(kMech, 0.0f), "-oo");
+    EXPECT_EQ(display(kMech, 0.5f), "0.0");
+    EXPECT_EQ(display(kMech, 1.0f), "12.0");
+    EXPECT_EQ(display(kDrive, 0.0f), "-20.0");
+    EXPECT_EQ(display(kDrive, 1.0f), "20.0");
+    EXPECT_EQ(display(kInput, 0.5f), "0.0");
+    EXPECT_EQ(display(kType, 0.25f), "Tube");
+    EXPECT_EQ(display(kSize, 0.75f), "4");
+    EXPECT_EQ(display(kHornSlowSpeed, 0.5f), "5.00");
+    EXPECT_EQ(display(kHornAccel, 0.0f), "100");
+    EXPECT_EQ(label(kHornAccel, 0.0f), "ms");
+    EXPECT_EQ(display(kHornAccel, 0.5f), "1.0");
+    EXPECT_EQ(display(kHornAccel, 1.0f), "10.0");
+    EXPECT_EQ(display(kHornDistance, 1.0f), "1.30");
+    EXPECT_EQ(label(kHornDistance, 1.0f), "m");
+    EXPECT_EQ(display(kHornDistance, 0.5f), "65");
+    EXPECT_EQ(display(kHornHighPass, 0.0f), "Off");
     // The host's 1 % is the float 0.0099999998, below 0.01: the filter is off.
-    EXPECT_EQ(display(22, 0.01f), "Off");
-    EXPECT_EQ(display(22, std::nextafter(0.01f, 1.0f)), "20");
-    EXPECT_EQ(display(22, 1.0f), "1.00");
-    EXPECT_EQ(label(22, 1.0f), "kHz");
-    EXPECT_EQ(display(29, 0.0f), "200");
-    EXPECT_EQ(display(29, 0.5f), "2.00");
+    EXPECT_EQ(display(kHornHighPass, 0.01f), "Off");
+    EXPECT_EQ(display(kHornHighPass, std::nextafter(0.01f, 1.0f)), "20");
+    EXPECT_EQ(display(kHornHighPass, 1.0f), "1.00");
+    EXPECT_EQ(label(kHornHighPass, 1.0f), "kHz");
+    EXPECT_EQ(display(kDrumLowPass, 0.0f), "200");
+    EXPECT_EQ(display(kDrumLowPass, 0.5f), "2.00");
 }
 
 TEST(HostParameterTexts, LeverSetupAndSwitchWords)
 {
-    EXPECT_EQ(display(2, 0.004f), "Chorale");
-    EXPECT_EQ(display(2, 0.005f), "Chorale");
-    EXPECT_EQ(display(2, 0.5f), "50");
-    EXPECT_EQ(display(2, 0.995f), "Tremolo");
-    EXPECT_EQ(display(2, 0.006f), "1");
+    EXPECT_EQ(display(kLever, 0.004f), "Chorale");
+    EXPECT_EQ(display(kLever, 0.005f), "Chorale");
+    EXPECT_EQ(display(kLever, 0.5f), "50");
+    EXPECT_EQ(display(kLever, 0.995f), "Tremolo");
+    EXPECT_EQ(display(kLever, 0.006f), "1");
 
-    EXPECT_EQ(display(10, 0.0f), "AmpOnly");
-    EXPECT_EQ(display(10, 0.25f), "FrontSide");
-    EXPECT_EQ(display(10, 0.4f), "FrontDiagonal");
-    EXPECT_EQ(display(10, 0.6f), "FrontRear");
-    EXPECT_EQ(display(10, 0.8f), "OppositeDiagonal");
-    EXPECT_EQ(display(10, 1.0f), "Mono");
+    EXPECT_EQ(display(kSetup, 0.0f), "AmpOnly");
+    EXPECT_EQ(display(kSetup, 0.25f), "FrontSide");
+    EXPECT_EQ(display(kSetup, 0.4f), "FrontDiagonal");
+    EXPECT_EQ(display(kSetup, 0.6f), "FrontRear");
+    EXPECT_EQ(display(kSetup, 0.8f), "OppositeDiagonal");
+    EXPECT_EQ(display(kSetup, 1.0f), "Mono");
 
-    EXPECT_EQ(name(3), "Speed");
-    EXPECT_EQ(display(3, 1.0f), "");
-    EXPECT_EQ(label(3, 1.0f), " ");
-    EXPECT_EQ(display(1, 1.0f), "Brilliant");
-    EXPECT_EQ(display(4, 0.5f), "Stopped");
-    EXPECT_EQ(display(4, 0.49f), "Running");
+    EXPECT_EQ(name(kSpeed), "Speed");
+    EXPECT_EQ(display(kSpeed, 1.0f), "");
+    EXPECT_EQ(label(kSpeed, 1.0f), " ");
+    EXPECT_EQ(display(kCpuMode, 1.0f), "Brilliant");
+    EXPECT_EQ(display(kStop, 0.5f), "Stopped");
+    EXPECT_EQ(display(kStop, 0.49f), "Running");
 }
 
 TEST(HostParameterTexts, MidiChannelSettings)
 {
-    EXPECT_EQ(display(35, 0.0f), "OFF");
-    EXPECT_EQ(display(35, 1.0f / 17.0f), "Ch 1");
-    EXPECT_EQ(display(35, 16.0f / 17.0f), "Ch 16");
-    EXPECT_EQ(display(35, 1.0f), "OMNI");
+    EXPECT_EQ(display(kMidiChannel, 0.0f), "OFF");
+    EXPECT_EQ(display(kMidiChannel, 1.0f / 17.0f), "Ch 1");
+    EXPECT_EQ(display(kMidiChannel, 16.0f / 17.0f), "Ch 16");
+    EXPECT_EQ(display(kMidiChannel, 1.0f), "OMNI");
     // Settings beyond 17 match no channel, so they must not claim one.
-    EXPECT_EQ(display(35, 2.0f), "OFF");
-    EXPECT_EQ(display(35, -1.0f), "OFF");
+    EXPECT_EQ(display(kMidiChannel, 2.0f), "OFF");
+    EXPECT_EQ(display(kMidiChannel, -1.0f), "OFF");
 }
 
 TEST(HostParameterTexts, DistanceShowsTheSpanBeyondTheMinimum)
 {
     // 0.35 m is the closest position: nothing beyond it.
-    EXPECT_EQ(display(28, 0.0f), "0");
-    EXPECT_EQ(label(28, 0.0f), "cm");
+    EXPECT_EQ(display(kDrumDistance, 0.0f), "0");
+    EXPECT_EQ(label(kDrumDistance, 0.0f), "cm");
     // The float nearest 1/1.3 lands on 1.35 m: one metre beyond the minimum.
     const float oneMetre = 1.0f / 1.3f;
-    EXPECT_EQ(display(21, oneMetre), "1.00");
-    EXPECT_EQ(label(21, oneMetre), "m");
+    EXPECT_EQ(display(kHornDistance, oneMetre), "1.00");
+    EXPECT_EQ(label(kHornDistance, oneMetre), "m");
 
     char text[kTextBufferSize];
     formatDistance(0.35f, text);
@@ -241,24 +242,24 @@ TEST(HostParameterTexts, DistanceShowsTheSpanBeyondTheMinimum)
 
 TEST(HostParameterTexts, FilterFrequenciesSwitchOffAndFollowTheModelRateLimit)
 {
-    EXPECT_EQ(display(29, 1.0f), "Off");
-    EXPECT_EQ(label(29, 1.0f), " ");
-    EXPECT_EQ(display(29, 0.9999999f), "20.00");
-    EXPECT_EQ(display(22, 0.0099f), "Off");
-    EXPECT_EQ(label(22, 0.0099f), " ");
+    EXPECT_EQ(display(kDrumLowPass, 1.0f), "Off");
+    EXPECT_EQ(label(kDrumLowPass, 1.0f), " ");
+    EXPECT_EQ(display(kDrumLowPass, 0.9999999f), "20.00");
+    EXPECT_EQ(display(kHornHighPass, 0.0099f), "Off");
+    EXPECT_EQ(label(kHornHighPass, 0.0099f), " ");
 
     // Half of an 24 kHz model rate: the drum low-pass cannot go above 12 kHz.
-    EXPECT_EQ(display(29, 0.9f, 12000.0), "12.00");
-    EXPECT_EQ(label(29, 0.9f, 12000.0), "kHz");
-    EXPECT_EQ(display(29, 0.0f, 12000.0), "200");
-    EXPECT_EQ(display(22, 1.0f, 500.0), "500");
-    EXPECT_EQ(label(22, 1.0f, 500.0), "Hz");
+    EXPECT_EQ(display(kDrumLowPass, 0.9f, 12000.0), "12.00");
+    EXPECT_EQ(label(kDrumLowPass, 0.9f, 12000.0), "kHz");
+    EXPECT_EQ(display(kDrumLowPass, 0.0f, 12000.0), "200");
+    EXPECT_EQ(display(kHornHighPass, 1.0f, 500.0), "500");
+    EXPECT_EQ(label(kHornHighPass, 1.0f, 500.0), "Hz");
     // Off stays off under any limit; a missing rate limits nothing.
-    EXPECT_EQ(display(29, 1.0f, 12000.0), "Off");
-    EXPECT_EQ(display(29, 0.9f, 0.0), display(29, 0.9f));
-    EXPECT_EQ(display(29, 0.9f, std::numeric_limits<double>::quiet_NaN()), display(29, 0.9f));
+    EXPECT_EQ(display(kDrumLowPass, 1.0f, 12000.0), "Off");
+    EXPECT_EQ(display(kDrumLowPass, 0.9f, 0.0), display(kDrumLowPass, 0.9f));
+    EXPECT_EQ(display(kDrumLowPass, 0.9f, std::numeric_limits<double>::quiet_NaN()), display(kDrumLowPass, 0.9f));
     // Other indices ignore the limit.
-    EXPECT_EQ(display(53, 1.0f, 500.0), "20.00");
+    EXPECT_EQ(display(kHornLpfCutLow, 1.0f, 500.0), "20.00");
 }
 
 TEST(HostParameterTexts, IndicesOutsideTheTableAreBlank)
@@ -273,50 +274,50 @@ TEST(HostParameterTexts, IndicesOutsideTheTableAreBlank)
 
 TEST(InternalParameterTexts, NamesUnitsAndDerivedValues)
 {
-    EXPECT_EQ(name(37), "Horn Gain");
-    EXPECT_EQ(name(100), "Early Refl. Virtual Room Size");
-    EXPECT_EQ(name(118), "Bypass Speakers (Amp Only)");
-    EXPECT_EQ(name(79), "");
+    EXPECT_EQ(name(kHornInputGain), "Horn Gain");
+    EXPECT_EQ(name(kVirtualRoomSize), "Early Refl. Virtual Room Size");
+    EXPECT_EQ(name(kAmpOnly), "Bypass Speakers (Amp Only)");
+    EXPECT_EQ(name(kReserved79), "");
     for (int i = 36; i < kNumParameters; ++i)
         EXPECT_LE(name(i).size(), 29u) << i;
 
-    EXPECT_EQ(display(38, 0.19f), print(1, double((0.19f - 0.5f) * 360.0f)));
-    EXPECT_EQ(label(38, 0.19f), "deg");
-    EXPECT_EQ(display(39, 0.0f), "-100.0");
-    EXPECT_EQ(display(42, 1.0f), "100.0");
-    EXPECT_EQ(display(41, 0.5f), "0.0%");
-    EXPECT_EQ(display(44, 0.0f), "12.5");
-    EXPECT_EQ(display(44, 1.0f), "25.0");
-    EXPECT_EQ(display(45, 0.5f), "2.00");
-    EXPECT_EQ(display(46, 0.497715f), "0.50");
-    EXPECT_EQ(display(53, 0.0f), "200");
-    EXPECT_EQ(label(53, 0.0f), "Hz");
-    EXPECT_EQ(display(54, 1.0f), "20.00");
-    EXPECT_EQ(label(54, 1.0f), "kHz");
-    EXPECT_EQ(display(55, 1.0f), "0.0");
-    EXPECT_EQ(display(55, 0.5f), "-12.0");
-    EXPECT_EQ(display(58, 0.5f), "Off");
-    EXPECT_EQ(display(58, 0.51f), "On");
-    EXPECT_EQ(display(72, 0.49f), "Off");
-    EXPECT_EQ(display(72, 0.99f), "On");
-    EXPECT_EQ(display(73, 0.0f), "Not implemented");
-    EXPECT_EQ(display(90, 0.0f), "10");
-    EXPECT_EQ(display(90, 1.0f), "1000");
-    EXPECT_EQ(display(91, 1.0f), "300");
-    EXPECT_EQ(display(93, 0.0f), "0.50");
-    EXPECT_EQ(display(93, 1.0f), "2.00");
-    EXPECT_EQ(display(98, 0.0f), "0.00");
-    EXPECT_EQ(display(98, 1.0f), "0.32");
-    EXPECT_EQ(display(99, 0.0f), "0.50");
-    EXPECT_EQ(display(99, 1.0f), "4.00");
-    EXPECT_EQ(display(100, 1.0f), "4.00");
-    EXPECT_EQ(display(101, 0.0f), "15.0");
-    EXPECT_EQ(display(111, 0.0f), "200");
-    EXPECT_EQ(label(111, 0.0f), " ");
-    EXPECT_EQ(display(116, 0.0f), "50");
-    EXPECT_EQ(display(116, 1.0f), "500");
-    EXPECT_EQ(display(118, 1.0f), "On");
-    EXPECT_EQ(label(70, 0.5f), " ");
+    EXPECT_EQ(display(kHornMic1Angle, 0.19f), print(1, double((0.19f - 0.5f) * 360.0f)));
+    EXPECT_EQ(label(kHornMic1Angle, 0.19f), "deg");
+    EXPECT_EQ(display(kHornMic1Pan, 0.0f), "-100.0");
+    EXPECT_EQ(display(kHornMic2Pan, 1.0f), "100.0");
+    EXPECT_EQ(display(kHornMic2Distance, 0.5f), "0.0%");
+    EXPECT_EQ(display(kHornFmRadius, 0.0f), "12.5");
+    EXPECT_EQ(display(kHornFmRadius, 1.0f), "25.0");
+    EXPECT_EQ(display(kHornAttenuation, 0.5f), "2.00");
+    EXPECT_EQ(display(kHornRay1Front, 0.497715f), "0.50");
+    EXPECT_EQ(display(kHornLpfCutLow, 0.0f), "200");
+    EXPECT_EQ(label(kHornLpfCutLow, 0.0f), "Hz");
+    EXPECT_EQ(display(kHornLpfCutHigh, 1.0f), "20.00");
+    EXPECT_EQ(label(kHornLpfCutHigh, 1.0f), "kHz");
+    EXPECT_EQ(display(kHornReflectionCoeff, 1.0f), "0.0");
+    EXPECT_EQ(display(kHornReflectionCoeff, 0.5f), "-12.0");
+    EXPECT_EQ(display(kHornFlip, 0.5f), "Off");
+    EXPECT_EQ(display(kHornFlip, 0.51f), "On");
+    EXPECT_EQ(display(kHornOpenBackMode, 0.49f), "Off");
+    EXPECT_EQ(display(kHornOpenBackMode, 0.99f), "On");
+    EXPECT_EQ(display(kDrumOpenBackMode, 0.0f), "Not implemented");
+    EXPECT_EQ(display(kHornAttenuationDistance, 0.0f), "10");
+    EXPECT_EQ(display(kHornAttenuationDistance, 1.0f), "1000");
+    EXPECT_EQ(display(kDrumAttenuationDistance, 1.0f), "300");
+    EXPECT_EQ(display(kHornAttDecayExp, 0.0f), "0.50");
+    EXPECT_EQ(display(kHornAttDecayExp, 1.0f), "2.00");
+    EXPECT_EQ(display(kHornFilterSaturation, 0.0f), "0.00");
+    EXPECT_EQ(display(kHornFilterSaturation, 1.0f), "0.32");
+    EXPECT_EQ(display(kRoomSize, 0.0f), "0.50");
+    EXPECT_EQ(display(kRoomSize, 1.0f), "4.00");
+    EXPECT_EQ(display(kVirtualRoomSize, 1.0f), "4.00");
+    EXPECT_EQ(display(kRoomLrDelay, 0.0f), "15.0");
+    EXPECT_EQ(display(kDrumStaticFilterCutoff, 0.0f), "200");
+    EXPECT_EQ(label(kDrumStaticFilterCutoff, 0.0f), " ");
+    EXPECT_EQ(display(kDrumSplitterFrequency, 0.0f), "50");
+    EXPECT_EQ(display(kDrumSplitterFrequency, 1.0f), "500");
+    EXPECT_EQ(display(kAmpOnly, 1.0f), "On");
+    EXPECT_EQ(label(kDrumReflectionCoeff, 0.5f), " ");
     for (int i : {36, 57, 59, 64, 65, 66, 67, 71, 79, 81, 82, 83, 84, 108})
         EXPECT_EQ(display(i, 0.7f), "") << i;
 }
@@ -348,14 +349,14 @@ TEST(HostParameterTexts, AnyValueStaysInsideTheBuffer)
         }
     }
     // A type or setup position with no word gives an empty text, never stale bytes.
-    EXPECT_EQ(display(12, 2.0f), "");
-    EXPECT_EQ(display(10, 2.0f), "");
+    EXPECT_EQ(display(kType, 2.0f), "");
+    EXPECT_EQ(display(kSetup, 2.0f), "");
 }
 
 TEST(ParameterProperties, StepsFlagsAndLabels)
 {
     ParameterPropertiesInfo p{};
-    ASSERT_TRUE(getParameterProperties(9, p));
+    ASSERT_TRUE(getParameterProperties(kTop, p));
     EXPECT_EQ(p.flags, 4);
     EXPECT_EQ(p.stepFloat, 1.0f / 35.0f);
     EXPECT_EQ(p.smallStepFloat, 1.0f / 70.0f);
@@ -364,29 +365,29 @@ TEST(ParameterProperties, StepsFlagsAndLabels)
     EXPECT_STREQ(p.label, "Top");
     EXPECT_STREQ(p.shortLabel, "Top");
 
-    ASSERT_TRUE(getParameterProperties(21, p));
+    ASSERT_TRUE(getParameterProperties(kHornDistance, p));
     EXPECT_STREQ(p.label, "HDistance");
     EXPECT_STREQ(p.shortLabel, "HDistan");
 
-    for (int i : {0, 1, 3, 4}) {
+    for (int i : {kBypass, kCpuMode, kSpeed, kStop}) {
         ASSERT_TRUE(getParameterProperties(i, p));
         EXPECT_EQ(p.flags, 5) << i;
         EXPECT_EQ(p.stepFloat, 1.0f);
         EXPECT_EQ(p.smallStepFloat, 1.0f);
         EXPECT_EQ(p.largeStepFloat, 1.0f);
     }
-    getParameterProperties(10, p);
+    getParameterProperties(kSetup, p);
     EXPECT_EQ(p.flags, 4);
     EXPECT_EQ(p.stepFloat, 0.2f);
     EXPECT_EQ(p.smallStepFloat, 0.2f);
-    getParameterProperties(12, p);
+    getParameterProperties(kType, p);
     EXPECT_EQ(p.largeStepFloat, 0.5f);
-    getParameterProperties(14, p);
+    getParameterProperties(kSize, p);
     EXPECT_EQ(p.smallStepFloat, 0.25f);
-    getParameterProperties(2, p);
+    getParameterProperties(kLever, p);
     EXPECT_EQ(p.flags, 4);
 
-    ASSERT_TRUE(getParameterProperties(100, p));
+    ASSERT_TRUE(getParameterProperties(kVirtualRoomSize, p));
     EXPECT_STREQ(p.label, "Early Refl. Virtual Room Size");
     EXPECT_STREQ(p.shortLabel, "Early R");
     ASSERT_TRUE(getParameterProperties(500, p));
@@ -433,11 +434,13 @@ TEST(EditorDisplays, KnobsShowWhatTheHostShowsWhereBothDescribeOneQuantity)
         EditorLaw::None, EditorLaw::None, EditorLaw::None};
     for (int i = 0; i < kNumHostParameters; ++i)
         EXPECT_EQ(editorLawOf(i), expected[i]) << i;
-    EXPECT_EQ(editorLawOf(37), EditorLaw::None);
+    EXPECT_EQ(editorLawOf(kHornInputGain), EditorLaw::None);
 
     // Host display + " " + label equals the knob text for every parameter whose host text
     // is the same quantity (Input, Drive and Amount show trimmed gains on the host side).
-    for (int i : {5, 6, 7, 8, 9, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30}) {
+    for (int i : {kMech, kBottom, kLoMid, kPresence, kTop, kHornSlowSpeed, kHornFastSpeed, kHornAccel,
+                  kHornDecel, kHornDistance, kHornHighPass, kHornGain, kDrumSlowSpeed, kDrumFastSpeed,
+                  kDrumAccel, kDrumDecel, kDrumDistance, kDrumLowPass, kDrumGain}) {
         for (int step = 0; step <= 200; ++step) {
             const float v = static_cast<float>(step) / 200.0f;
             EXPECT_EQ(display(i, v) + " " + label(i, v), editor(editorLawOf(i), v))

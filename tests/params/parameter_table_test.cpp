@@ -49,8 +49,8 @@ TEST(ParameterKinds, SlotsStorageGlobalsAndAutomation)
         EXPECT_FALSE(canParameterBeAutomated(i));
         EXPECT_STREQ(parameterName(i), "");
     }
-    EXPECT_TRUE(hasValueSlot(79)); // a slot without a name
-    EXPECT_STREQ(parameterName(79), "");
+    EXPECT_TRUE(hasValueSlot(kReserved79)); // a slot without a name
+    EXPECT_STREQ(parameterName(kReserved79), "");
 }
 
 // The laws against the values they are documented to reach.

@@ -4,6 +4,7 @@
 #include "preset_probe.h"
 #include "support/test_host.h"
 
+#include "params/parameter_indices.h"
 #include "presets/preset_images.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 using kestro::test::TestHost;
+using kestro::kLever;
 
 namespace {
 
@@ -165,7 +167,7 @@ TEST_F(HostChunk, LegacyBankChunk)
     ASSERT_EQ(giveChunk(host, legacy), 0);
     EXPECT_EQ(programName(host, 0), "First");
     EXPECT_EQ(host.dispatchText(effGetProgramName), "Second");
-    EXPECT_FLOAT_EQ(host.getParameter(2), 0.5f) << "program 1 was selected";
+    EXPECT_FLOAT_EQ(host.getParameter(kLever), 0.5f) << "program 1 was selected";
 }
 
 TEST_F(HostChunk, ProgramNames)

@@ -4,6 +4,7 @@
 #include "support/alloc_counter.h"
 #include "support/test_host.h"
 
+#include "params/parameter_indices.h"
 #include "presets/midi_control.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 
 using kestro::MidiControl;
 using kestro::test::PresetProbe;
+using kestro::kLever;
+using kestro::kMidiChannel;
 
 namespace {
 
@@ -56,29 +59,29 @@ TEST(MidiControl, ChannelSettingSelectsWhichMessagesMoveTheLever)
 {
     PresetProbe effect;
     MidiControl midi;
-    effect.setParameter(35, channelValue(3));
+    effect.setParameter(kMidiChannel, channelValue(3));
     EventList events;
     events.add(0xB2, 1, 127);
     EXPECT_EQ(midi.processEvents(events.list(), effect), 1);
-    EXPECT_EQ(effect.getParameter(2), 1.0f);
+    EXPECT_EQ(effect.getParameter(kLever), 1.0f);
 
     EventList other;
     other.add(0xB3, 1, 0);
     midi.processEvents(other.list(), effect);
-    EXPECT_EQ(effect.getParameter(2), 1.0f) << "channel 4 is not ours";
+    EXPECT_EQ(effect.getParameter(kLever), 1.0f) << "channel 4 is not ours";
 
-    effect.setParameter(35, 0.0f);
+    effect.setParameter(kMidiChannel, 0.0f);
     EventList any;
     for (unsigned char ch = 0; ch < 16; ++ch)
         any.add(static_cast<unsigned char>(0xB0 | ch), 1, 0);
     midi.processEvents(any.list(), effect);
-    EXPECT_EQ(effect.getParameter(2), 1.0f) << "MIDI off";
+    EXPECT_EQ(effect.getParameter(kLever), 1.0f) << "MIDI off";
 
-    effect.setParameter(35, 1.0f); // omni
+    effect.setParameter(kMidiChannel, 1.0f); // omni
     EventList omni;
     omni.add(0xBF, 1, 64);
     midi.processEvents(omni.list(), effect);
-    EXPECT_FLOAT_EQ(effect.getParameter(2), 0.503937f);
+    EXPECT_FLOAT_EQ(effect.getParameter(kLever), 0.503937f);
     for (int slot = 0; slot < 32; ++slot)
         EXPECT_FLOAT_EQ(effect.programAt(slot).values[2], 0.503937f) << "the lever is global";
 }
@@ -86,19 +89,19 @@ TEST(MidiControl, ChannelSettingSelectsWhichMessagesMoveTheLever)
 TEST(MidiControl, SustainThrowsTheLeverAndOtherMessagesDoNothing)
 {
     PresetProbe effect;
-    effect.setParameter(35, 1.0f);
+    effect.setParameter(kMidiChannel, 1.0f);
     MidiControl midi;
     EventList down;
     down.add(0xB0, 64, 64);
     midi.processEvents(down.list(), effect);
-    EXPECT_EQ(effect.getParameter(2), 1.0f);
+    EXPECT_EQ(effect.getParameter(kLever), 1.0f);
     EXPECT_EQ(midi.sustainIndicator(), 1.0);
     EXPECT_EQ(midi.activityLevel(), 0.0f) << "only the wheel lights the activity";
 
     EventList up;
     up.add(0xB0, 64, 63);
     midi.processEvents(up.list(), effect);
-    EXPECT_EQ(effect.getParameter(2), 0.0f);
+    EXPECT_EQ(effect.getParameter(kLever), 0.0f);
     EXPECT_EQ(midi.sustainIndicator(), 0.0);
 
     const int calls = effect.setCalls;
@@ -117,7 +120,7 @@ TEST(MidiControl, SustainThrowsTheLeverAndOtherMessagesDoNothing)
     EventList wheel;
     wheel.add(0xB0, 1 | 0x80, 0xFF); // stray high bits are masked off
     midi.processEvents(wheel.list(), effect);
-    EXPECT_EQ(effect.getParameter(2), 1.0f);
+    EXPECT_EQ(effect.getParameter(kLever), 1.0f);
     EXPECT_EQ(midi.activityLevel(), 1.0f);
     for (int i = 0; i < 200; ++i)
         midi.decayActivity(0.9f);
@@ -162,13 +165,13 @@ TEST(MidiControl, ThroughTheHostTheWheelMovesTheLeverAndTheHostHearsOfIt)
     kestro::test::FreshSettings settings;
     kestro::test::TestHost host;
     ASSERT_TRUE(host.create()) << kestro::test::pluginLoadError();
-    host.setParameter(35, channelValue(3));
+    host.setParameter(kMidiChannel, channelValue(3));
     EventList events;
     events.add(0xB3, 1, 127); // channel 4: not ours
     events.add(0xB2, 1, 64);
     host.clearRecords();
     EXPECT_EQ(host.dispatch(effProcessEvents, 0, 0, events.list()), 1);
-    EXPECT_FLOAT_EQ(host.getParameter(2), 0.503937f);
+    EXPECT_FLOAT_EQ(host.getParameter(kLever), 0.503937f);
     const auto automations = host.automations();
     ASSERT_EQ(automations.size(), 1u);
     EXPECT_EQ(automations[0].index, 2);

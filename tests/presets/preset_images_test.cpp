@@ -4,6 +4,7 @@
 
 #include "preset_probe.h"
 
+#include "params/parameter_indices.h"
 #include "presets/preset_images.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +100,7 @@ TEST(PresetImages, BankAndPresetImagesMatchTheLayoutByteForByte)
 {
     PresetProbe probe;
     probe.selectProgram(7);
-    probe.programAt(7).values[10] = 1.0f;
+    probe.programAt(7).values[kSetup] = 1.0f;
 
     Bytes bank;
     expectHeader(bank, 0x38, 32 * 37, 7, 42240);
@@ -129,8 +130,8 @@ TEST(PresetImages, BankAndPresetImagesMatchTheLayoutByteForByte)
 TEST(PresetImages, BankSaveRepairsOutOfRangeValuesAndSaysSo)
 {
     PresetProbe probe;
-    probe.programAt(3).values[12] = 1.5f;
-    probe.programAt(4).values[13] = std::numeric_limits<float>::quiet_NaN();
+    probe.programAt(3).values[kType] = 1.5f;
+    probe.programAt(4).values[kDrive] = std::numeric_limits<float>::quiet_NaN();
     testing::internal::CaptureStderr();
     const auto image = probe.presets().buildBankImage();
     const std::string messages = testing::internal::GetCapturedStderr();
@@ -143,7 +144,7 @@ TEST(PresetImages, BankSaveRepairsOutOfRangeValuesAndSaysSo)
               std::string::npos)
         << messages;
     EXPECT_NE(messages.find("on save of preset 4 Program 4\n"), std::string::npos) << messages;
-    EXPECT_EQ(probe.programAt(3).values[12], 1.5f) << "saving never changes the programs";
+    EXPECT_EQ(probe.programAt(3).values[kType], 1.5f) << "saving never changes the programs";
 }
 
 TEST(PresetImages, ForeignByteOrderLoadsThroughTheNormalPath)
@@ -184,8 +185,8 @@ TEST(PresetImages, BankLoadRepairsWhilePresetLoadRejectsAndRestores)
                                                 }(),
                                                 false));
     const std::string messages = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(probe.programAt(6).values[20], 1.0f);
-    EXPECT_EQ(probe.programAt(6).values[21], 0.0f);
+    EXPECT_EQ(probe.programAt(6).values[kHornDecel], 1.0f);
+    EXPECT_EQ(probe.programAt(6).values[kHornDistance], 0.0f);
     EXPECT_NE(messages.find("Invalid parameter 20 value 1.500000 on load of preset 6 Program 6\n"),
               std::string::npos)
         << messages;
@@ -227,7 +228,7 @@ TEST(PresetImages, PresetGoesIntoTheCurrentSlotWhateverIndexItsRecordsCarry)
         EXPECT_EQ(std::memcmp(&probe.programAt(slot), &expected, sizeof expected), 0) << "slot " << slot;
     }
     EXPECT_EQ(probe.getCurrentProgramIndex(), 5);
-    EXPECT_EQ(probe.values[20], before[20].values[20]) << "the loaded preset was selected";
+    EXPECT_EQ(probe.values[kHornDecel], before[20].values[kHornDecel]) << "the loaded preset was selected";
 }
 
 TEST(PresetImages, CorruptPresetCountsAndCutOffRecordsChangeNothing)
@@ -255,15 +256,15 @@ TEST(PresetImages, CorruptPresetCountsAndCutOffRecordsChangeNothing)
     // A record claiming more bytes than the image holds ends a bank load right there.
     PresetProbe source;
     for (int slot = 0; slot < 32; ++slot)
-        source.programAt(slot).values[6] = 0.75f;
+        source.programAt(slot).values[kBottom] = 0.75f;
     auto bank = source.presets().buildBankImage();
     const std::int32_t huge = 0x7fffff00;
     std::memcpy(bank.data() + 41 + 2 * (168 + 36 * 32) + 4, &huge, 4); // slot 2's name record
     load = images::loadImage(probe.programTable(), 0, probe.templateProgram(), bank.data(), bank.size(), kProbeId,
                              false, images::kBankKinds, images::allParameters(), nullptr);
     EXPECT_TRUE(load.result.applied);
-    EXPECT_EQ(probe.programAt(1).values[6], 0.75f);
-    EXPECT_EQ(probe.programAt(2).values[6], before[2].values[6]);
+    EXPECT_EQ(probe.programAt(1).values[kBottom], 0.75f);
+    EXPECT_EQ(probe.programAt(2).values[kBottom], before[2].values[kBottom]);
 }
 
 TEST(PresetImages, LegacyLayoutsFillFromTheTemplateAndRejectOutOfRangeValues)
@@ -325,7 +326,7 @@ TEST(PresetImages, LegacyLayoutsFillFromTheTemplateAndRejectOutOfRangeValues)
     ASSERT_TRUE(load.result.applied);
     EXPECT_EQ(load.result.programToSelect, 0);
     EXPECT_STREQ(probe.programAt(31).name, "Legacy 31");
-    EXPECT_EQ(probe.programAt(31).values[35], 0.5f);
+    EXPECT_EQ(probe.programAt(31).values[kMidiChannel], 0.5f);
 }
 
 TEST(PresetImages, UnknownOrShortDataLoadsNothing)

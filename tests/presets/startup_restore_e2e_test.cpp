@@ -4,6 +4,7 @@
 #include "preset_probe.h"
 #include "support/test_host.h"
 
+#include "params/parameter_indices.h"
 #include "platform/settings_store.h"
 #include "presets/preset_images.h"
 
@@ -28,7 +29,7 @@ ProgramTable storedBank()
         applyProgramName(table[static_cast<std::size_t>(slot)].name, ("Stored " + std::to_string(slot)).c_str());
         for (int i = 0; i < kProgramParameterCount; ++i)
             table[static_cast<std::size_t>(slot)].values[i] = 0.5f;
-        table[static_cast<std::size_t>(slot)].values[15] = 0.25f + 0.01f * static_cast<float>(slot); // Color
+        table[static_cast<std::size_t>(slot)].values[kColor] = 0.25f + 0.01f * static_cast<float>(slot);
     }
     return table;
 }
@@ -53,7 +54,7 @@ TEST(StartupRestore, NewInstanceHoldsStoredBankWithStoredPresetOverProgramZero)
 
     ProgramRecord preset = bank[7];
     applyProgramName(preset.name, "My Default");
-    preset.values[15] = 0.875f;
+    preset.values[kColor] = 0.875f;
     std::vector<std::uint8_t> presetImage(images::kPresetImageSize);
     ASSERT_EQ(images::writePresetImage(presetImage.data(), presetImage.size(), preset, kUniqueId,
                                        images::allParameters()),
@@ -66,7 +67,7 @@ TEST(StartupRestore, NewInstanceHoldsStoredBankWithStoredPresetOverProgramZero)
         EXPECT_EQ(programName(host, 0), "My Default");
         EXPECT_EQ(programName(host, 1), "Stored 1");
         EXPECT_EQ(programName(host, 31), "Stored 31");
-        EXPECT_FLOAT_EQ(host.getParameter(15), 0.875f) << "program 0 is applied after the restore";
+        EXPECT_FLOAT_EQ(host.getParameter(kColor), 0.875f) << "program 0 is applied after the restore";
         char current[64] = {};
         host.dispatch(effGetProgramName, 0, 0, current);
         EXPECT_STREQ(current, "My Default");
@@ -78,7 +79,7 @@ TEST(StartupRestore, NewInstanceHoldsStoredBankWithStoredPresetOverProgramZero)
     TestHost host;
     ASSERT_TRUE(host.create());
     EXPECT_EQ(programName(host, 0), "Stored 0");
-    EXPECT_FLOAT_EQ(host.getParameter(15), 0.25f);
+    EXPECT_FLOAT_EQ(host.getParameter(kColor), 0.25f);
 }
 
 TEST(StartupRestore, NothingStoredGivesTheFactoryPrograms)

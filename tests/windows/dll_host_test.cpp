@@ -4,6 +4,7 @@
 
 #include "windows_test_support.h"
 
+#include "params/parameter_indices.h"
 #include "platform/settings_store.h"
 #include "presets/preset_images.h"
 #include "support/test_host.h"
@@ -123,7 +124,7 @@ TEST_F(DllHost, ChunkRoundTripAndStoredDefaultBank)
         ASSERT_TRUE(host.create());
         host.dispatch(effSetProgram, 0, 0);
         renameCurrent(host, "Round Trip");
-        host.setParameter(15, 0.625f);
+        host.setParameter(kColor, 0.625f);
         chunk = takeChunk(host);
         ASSERT_FALSE(chunk.empty());
     }
@@ -133,7 +134,7 @@ TEST_F(DllHost, ChunkRoundTripAndStoredDefaultBank)
         EXPECT_NE(programName(host, 0), "Round Trip");
         EXPECT_EQ(host.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data()), 0);
         EXPECT_EQ(programName(host, 0), "Round Trip");
-        EXPECT_FLOAT_EQ(host.getParameter(15), 0.625f);
+        EXPECT_FLOAT_EQ(host.getParameter(kColor), 0.625f);
         EXPECT_EQ(takeChunk(host), chunk);
     }
 
@@ -145,7 +146,7 @@ TEST_F(DllHost, ChunkRoundTripAndStoredDefaultBank)
     TestHost fresh;
     ASSERT_TRUE(fresh.create());
     EXPECT_EQ(programName(fresh, 0), "Round Trip");
-    EXPECT_FLOAT_EQ(fresh.getParameter(15), 0.625f);
+    EXPECT_FLOAT_EQ(fresh.getParameter(kColor), 0.625f);
 }
 
 // The editor in a real (wine) parent window, as a host opens it: a click on the bypass
@@ -174,10 +175,10 @@ TEST_F(DllHost, EditorInAParentWindowTakesClicksAndTypedNames)
     }
 
     // The bypass switch at (340, 536)-(398, 550).
-    host.setParameter(0, 0.0f);
+    host.setParameter(kBypass, 0.0f);
     host.clearRecords();
     clickAt(window, 369, 543);
-    EXPECT_TRUE(waitUntil([&] { return host.getParameter(0) == 1.0f; }, idle));
+    EXPECT_TRUE(waitUntil([&] { return host.getParameter(kBypass) == 1.0f; }, idle));
     EXPECT_FALSE(host.automations().empty());
 
     // The program name field at (146, 554)-(262, 568).
