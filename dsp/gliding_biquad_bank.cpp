@@ -90,74 +90,44 @@ template <int W>
     put(remaining_, first, active, Pack<W>::broadcast(0.0));
 }
 
-// update() as BiquadFilter::computeTarget and deriveGlide for an enabled filter of this type.
+// alpha = sin w / (2 Q') and cos w, with w = 2 pi f / rate and the narrowed Q' = (1 - (f / (c rate))^e) Q.
+// They depend on frequency, Q and rate only; a lane whose frequency and Q did not change (every
+// second beam filter's) takes them from last time.
 template <int N>
 template <int W>
-[[gnu::always_inline]] inline void GlidingBiquadBank<N>::design(int first, const Mask<W>& active) {
+[[gnu::always_inline]] inline void GlidingBiquadBank<N>::alphaAndCos(int first, const Mask<W>& active, bool full,
+                                                                      Pack<W>& alpha, Pack<W>& cw) {
     using P = Pack<W>;
-    if (!simd::any(active)) return;
-    // Most calls design every lane of the pack: then the values need no blending with the old.
-    const bool full = simd::all(active);
-    const auto set = [&](Lanes& a, const P& v) KESTRO_LANE_LAMBDA {
-        if (full) v.store(&a[static_cast<std::size_t>(first)]);
-        else put(a, first, active, v);
-    };
     const P f = at<W>(frequency_, first);
     const P q = at<W>(q_, first);
-    // alpha and cos w depend on frequency, Q and rate only; a lane whose frequency and Q did
-    // not change (every second beam filter's) takes them from last time.
-    P alpha, cw;
     const Mask<W> known = (f == at<W>(cacheFrequency_, first)) & (q == at<W>(cacheQ_, first));
     if (simd::all(known | ~active)) {
         alpha = at<W>(cacheAlpha_, first);
         cw = at<W>(cacheCos_, first);
-    } else {
-        const P w = (kTwoPi * f) / rate_;
-        P sw;
-        sinCos(w, sw, cw);
-        const P narrowedQ = response_ == BankResponse::Peaking ? (1.0 - power(f / (0.5001 * rate_), 2.8)) * q
-                                                               : (1.0 - power(f / (0.50001 * rate_), 8.0)) * q;
-        alpha = sw / (2.0 * narrowedQ);
-        set(cacheFrequency_, f);
-        set(cacheQ_, q);
-        set(cacheAlpha_, alpha);
-        set(cacheCos_, cw);
+        return;
     }
-    P a0, a1, a2, b0, b1, b2;
-    if (response_ == BankResponse::Peaking) {
-        const P A = pow10(at<W>(gain_, first) * 0.025);
-        const P alphaOverA = alpha / A;
-        a0 = 1.0 + alphaOverA;
-        a1 = -2.0 * cw;
-        a2 = 1.0 - alphaOverA;
-        b0 = 1.0 + alpha * A;
-        b1 = -2.0 * cw;
-        b2 = 1.0 - alpha * A;
-    } else {
-        a0 = 1.0 + alpha;
-        a1 = -2.0 * cw;
-        a2 = 1.0 - alpha;
-        b0 = (1.0 - cw) / 2.0;
-        b1 = 1.0 - cw;
-        b2 = (1.0 - cw) / 2.0;
-    }
-    // Normalized by a0 (one division, then products: the same up to rounding).
-    const P inverseA0 = 1.0 / a0;
-    a1 = a1 * inverseA0;
-    a2 = a2 * inverseA0;
-    b0 = b0 * inverseA0;
-    b1 = b1 * inverseA0;
-    b2 = b2 * inverseA0;
-    set(targetA0_, a0);
-    set(target_[A1], a1);
-    set(target_[A2], a2);
-    set(target_[B0], b0);
-    set(target_[B1], b1);
-    set(target_[B2], b2);
+    const P w = (kTwoPi * f) / rate_;
+    P sw;
+    sinCos(w, sw, cw);
+    const P narrowedQ = response_ == BankResponse::Peaking ? (1.0 - power(f / (0.5001 * rate_), 2.8)) * q
+                                                           : (1.0 - power(f / (0.50001 * rate_), 8.0)) * q;
+    alpha = sw / (2.0 * narrowedQ);
+    store(cacheFrequency_, first, active, full, f);
+    store(cacheQ_, first, active, full, q);
+    store(cacheAlpha_, first, active, full, alpha);
+    store(cacheCos_, first, active, full, cw);
+}
 
-    // The roots the glide moves towards.
+// The roots the glide moves towards, from the normalized target set (b0 is the gain):
+//   zeros: (-b1 -+ sqrt(b1^2 - 4 b0 b2)) / (2 b0), a complex pair when the root is negative;
+//   poles: (-a1 -+ sqrt(a1^2 - 4 a2)) / 2, likewise.
+template <int N>
+template <int W>
+[[gnu::always_inline]] inline void GlidingBiquadBank<N>::targetRoots(int first, const Pack<W>& a1, const Pack<W>& a2,
+                                                                      const Pack<W>& b0, const Pack<W>& b1,
+                                                                      const Pack<W>& b2, Pack<W>* t) {
+    using P = Pack<W>;
     const P zero = P::broadcast(0.0);
-    P t[kRoots];
     t[Gain] = b0;
     {
         const P d = b1 * b1 - 4.0 * b0 * b2;
@@ -184,18 +154,67 @@ template <int W>
         t[P1Im] = simd::select(real, zero, -sd / 2.0);
         t[P2Im] = simd::select(real, zero, sd / 2.0);
     }
-    for (std::size_t k = 0; k < kRoots; ++k) set(rootsTarget_[k], t[k]);
+}
+
+// update() as BiquadFilter::computeTarget and deriveGlide for an enabled filter of this type.
+template <int N>
+template <int W>
+[[gnu::always_inline]] inline void GlidingBiquadBank<N>::design(int first, const Mask<W>& active) {
+    using P = Pack<W>;
+    if (!simd::any(active)) return;
+    // Most calls design every lane of the pack: then the values need no blending with the old.
+    const bool full = simd::all(active);
+    P alpha, cw;
+    alphaAndCos(first, active, full, alpha, cw);
+    P a0, a1, a2, b0, b1, b2;
+    if (response_ == BankResponse::Peaking) {
+        // A = 10^(gain / 40); a0, a2 = 1 +- alpha / A; b0, b2 = 1 +- alpha A; a1 = b1 = -2 cos w
+        const P A = pow10(at<W>(gain_, first) * 0.025);
+        const P alphaOverA = alpha / A;
+        a0 = 1.0 + alphaOverA;
+        a1 = -2.0 * cw;
+        a2 = 1.0 - alphaOverA;
+        b0 = 1.0 + alpha * A;
+        b1 = -2.0 * cw;
+        b2 = 1.0 - alpha * A;
+    } else {
+        // a0, a2 = 1 +- alpha; a1 = -2 cos w; b0 = b2 = (1 - cos w) / 2; b1 = 1 - cos w
+        a0 = 1.0 + alpha;
+        a1 = -2.0 * cw;
+        a2 = 1.0 - alpha;
+        b0 = (1.0 - cw) / 2.0;
+        b1 = 1.0 - cw;
+        b2 = (1.0 - cw) / 2.0;
+    }
+    // Normalized by a0 (one division, then products: the same up to rounding).
+    const P inverseA0 = 1.0 / a0;
+    a1 = a1 * inverseA0;
+    a2 = a2 * inverseA0;
+    b0 = b0 * inverseA0;
+    b1 = b1 * inverseA0;
+    b2 = b2 * inverseA0;
+    store(targetA0_, first, active, full, a0);
+    store(target_[A1], first, active, full, a1);
+    store(target_[A2], first, active, full, a2);
+    store(target_[B0], first, active, full, b0);
+    store(target_[B1], first, active, full, b1);
+    store(target_[B2], first, active, full, b2);
+
+    P t[kRoots];
+    targetRoots(first, a1, a2, b0, b1, b2, t);
+    for (std::size_t k = 0; k < kRoots; ++k) store(rootsTarget_[k], first, active, full, t[k]);
 
     if (glideLength_ <= 0) {
         // No whole sample in 3 ms: nothing to glide over.
         snapLanes(first, active);
         return;
     }
+    // step = (target - running) / n for every root, over n samples
     const double n = static_cast<double>(glideLength_);
     const double perStep = 1.0 / n;
     for (std::size_t k = 0; k < kRoots; ++k)
-        set(rootsStep_[k], guarded((t[k] - at<W>(rootsRunning_[k], first)) * perStep));
-    set(remaining_, P::broadcast(n));
+        store(rootsStep_[k], first, active, full, guarded((t[k] - at<W>(rootsRunning_[k], first)) * perStep));
+    store(remaining_, first, active, full, P::broadcast(n));
     if (instant_) snapLanes(first, active);
 }
 

@@ -131,6 +131,20 @@ private:
     void update(int first, unsigned lanes);
     template <int W>
     [[gnu::always_inline]] void design(int first, const simd::Mask<W>& active);
+    template <int W>
+    [[gnu::always_inline]] void alphaAndCos(int first, const simd::Mask<W>& active, bool full, simd::Pack<W>& alpha,
+                                            simd::Pack<W>& cw);
+    template <int W>
+    [[gnu::always_inline]] void targetRoots(int first, const simd::Pack<W>& a1, const simd::Pack<W>& a2,
+                                            const simd::Pack<W>& b0, const simd::Pack<W>& b1,
+                                            const simd::Pack<W>& b2, simd::Pack<W>* t);
+    // A pack of lanes into `a`: the whole pack when every lane is designed, else the active lanes.
+    template <int W>
+    [[gnu::always_inline]] static void store(Lanes& a, int first, const simd::Mask<W>& active, bool full,
+                                             const simd::Pack<W>& v) {
+        if (full) v.store(&a[static_cast<std::size_t>(first)]);
+        else put(a, first, active, v);
+    }
     [[gnu::noinline]] void designNarrow(int first, unsigned lanes);
     [[gnu::noinline]] KESTRO_WIDE_LANES void designWide(int first, unsigned lanes);
     template <int W>
