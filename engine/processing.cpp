@@ -90,6 +90,25 @@ void RotaryEffect::runConstructionTasks()
     }
 }
 
+// The full rebuild's group: every other group's work as well, at the new rate.
+void RotaryEffect::rebuildEverything()
+{
+    fullRebuild();
+    applyMicrophoneSetup();
+    computeEarlyReflections();
+    hornPrimary[0]->rebuildGeometry();
+    hornPrimary[1]->rebuildGeometry();
+    hornSecondary->rebuildGeometry();
+    drumPrimary->rebuildGeometry();
+    drumSecondary->rebuildGeometry();
+    computeGeometry();
+    // The rebuilt model starts at the geometry and set-up of its new rate, not gliding
+    // there from delays counted in the old rate's samples.
+    snapGlidesToTargets();
+    // Everything the set-up asked for has just been rebuilt.
+    selfRaisedTasks = 0;
+}
+
 void RotaryEffect::runTaskGroup()
 {
     const unsigned pending = taskFlags.load(std::memory_order_relaxed);
@@ -107,20 +126,7 @@ void RotaryEffect::runTaskGroup()
         selectModelRateAfterSuspend();
     } else if (pending & TaskFullRebuild) {
         taskFlags.fetch_and(~pending, std::memory_order_relaxed);
-        fullRebuild();
-        applyMicrophoneSetup();
-        computeEarlyReflections();
-        hornPrimary[0]->rebuildGeometry();
-        hornPrimary[1]->rebuildGeometry();
-        hornSecondary->rebuildGeometry();
-        drumPrimary->rebuildGeometry();
-        drumSecondary->rebuildGeometry();
-        computeGeometry();
-        // The rebuilt model starts at the geometry and set-up of its new rate, not gliding
-        // there from delays counted in the old rate's samples.
-        snapGlidesToTargets();
-        // Everything the set-up asked for has just been rebuilt.
-        selfRaisedTasks = 0;
+        rebuildEverything();
         finished = true;
     } else if (pending & (TaskMicSetup | TaskEarlyReflections)) {
         const unsigned mine = take(TaskMicSetup | TaskEarlyReflections);
@@ -225,29 +231,55 @@ void RotaryEffect::takeBlockTargets()
     blockNoiseSend = noiseSend.load(std::memory_order_relaxed);
 }
 
+// Which buffers the block reads and writes: a second side only where the host connected it,
+// gave it and set the arrangement to stereo, and not as the same buffer as the first; none at
+// all for a missing buffer or no frames.
+template <typename Sample>
+RotaryEffect::Channels<Sample> RotaryEffect::selectChannels(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
+{
+    Channels<Sample> c;
+    c.frames = sampleFrames > 0 ? sampleFrames : 0;
+    if (inputs == nullptr || outputs == nullptr || inputs[0] == nullptr || outputs[0] == nullptr)
+        c.frames = 0;
+    if (c.frames == 0)
+        return c;
+    c.in0 = inputs[0];
+    c.in1 = c.in0;
+    if (isInputConnected(1) && inputs[1] != nullptr && stereoInput.load(std::memory_order_relaxed) &&
+        inputs[1] != inputs[0])
+        c.in1 = inputs[1];
+    c.out0 = outputs[0];
+    c.out1 = c.out0;
+    if (isOutputConnected(1) && outputs[1] != nullptr && stereoOutput.load(std::memory_order_relaxed) &&
+        outputs[1] != outputs[0])
+        c.out1 = outputs[1];
+    return c;
+}
+
+// After a block: a fade-out that passed its threshold hands over to the rebuild, a fade-in that
+// passed its own ends the rebuild (unless a new request has come in meanwhile).
+void RotaryEffect::endFadeAtThreshold(std::int32_t state)
+{
+    if (state == FadingOut && fadeLevel > kFadeOutDone) {
+        std::int32_t expected = FadingOut;
+        fadeStateRequest.compare_exchange_strong(expected, Rebuilding, std::memory_order_relaxed);
+        fadeLevel = 1.0;
+    } else if (state == FadingIn && fadeLevel < kFadeInDone) {
+        std::int32_t expected = FadingIn;
+        if (fadeStateRequest.compare_exchange_strong(expected, Running, std::memory_order_relaxed))
+            fadeLevel = 0.0;
+    }
+}
+
 template <typename Sample>
 void RotaryEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames)
 {
-    VstInt32 frames = sampleFrames > 0 ? sampleFrames : 0;
-    if (inputs == nullptr || outputs == nullptr || inputs[0] == nullptr || outputs[0] == nullptr)
-        frames = 0;
-
-    const Sample* in0 = nullptr;
-    const Sample* in1 = nullptr;
-    Sample* out0 = nullptr;
-    Sample* out1 = nullptr;
-    if (frames > 0) {
-        in0 = inputs[0];
-        in1 = in0;
-        if (isInputConnected(1) && inputs[1] != nullptr && stereoInput.load(std::memory_order_relaxed) &&
-            inputs[1] != inputs[0])
-            in1 = inputs[1];
-        out0 = outputs[0];
-        out1 = out0;
-        if (isOutputConnected(1) && outputs[1] != nullptr && stereoOutput.load(std::memory_order_relaxed) &&
-            outputs[1] != outputs[0])
-            out1 = outputs[1];
-    }
+    const Channels<Sample> c = selectChannels(inputs, outputs, sampleFrames);
+    const VstInt32 frames = c.frames;
+    const Sample* const in0 = c.in0;
+    const Sample* const in1 = c.in1;
+    Sample* const out0 = c.out0;
+    Sample* const out1 = c.out1;
 
     consumeBlockStartRequests(std::is_same_v<Sample, double>);
 
@@ -277,15 +309,7 @@ void RotaryEffect::processBlock(Sample** inputs, Sample** outputs, VstInt32 samp
         break;
     }
 
-    if (state == FadingOut && fadeLevel > kFadeOutDone) {
-        std::int32_t expected = FadingOut;
-        fadeStateRequest.compare_exchange_strong(expected, Rebuilding, std::memory_order_relaxed);
-        fadeLevel = 1.0;
-    } else if (state == FadingIn && fadeLevel < kFadeInDone) {
-        std::int32_t expected = FadingIn;
-        if (fadeStateRequest.compare_exchange_strong(expected, Running, std::memory_order_relaxed))
-            fadeLevel = 0.0;
-    }
+    endFadeAtThreshold(state);
 
     fadeLevelSeen.store(fadeLevel, std::memory_order_relaxed);
     bypassMixSeen.store(bypassMix, std::memory_order_relaxed);

@@ -171,6 +171,7 @@ private:
     void raiseRebuild(unsigned tasks);
     void runConstructionTasks();
     void runTaskGroup();
+    void rebuildEverything();
     void applyMicrophoneSetup();
     void computeEarlyReflections();
     // Feedback lines, drive state and FIR rings back to silence.
@@ -185,6 +186,17 @@ private:
     void takeBlockTargets();
     // No glide after a rebuild: every smoothed value starts at its target.
     void snapGlidesToTargets();
+    template <typename Sample>
+    struct Channels {
+        VstInt32 frames = 0;
+        const Sample* in0 = nullptr;
+        const Sample* in1 = nullptr;
+        Sample* out0 = nullptr;
+        Sample* out1 = nullptr;
+    };
+    template <typename Sample>
+    Channels<Sample> selectChannels(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
+    void endFadeAtThreshold(std::int32_t state);
     template <typename Sample>
     void processBlock(Sample** inputs, Sample** outputs, VstInt32 sampleFrames);
     // Which way the fade level moves during a block: not at all (running), toward the dry
