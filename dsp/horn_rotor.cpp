@@ -201,21 +201,11 @@ void HornRotor::setWideLanes(bool wide) {
     beam2_.setWideLanes(wideLanes_);
 }
 
-void HornRotor::rebuildGeometry() {
-    servicePending(takePending());
-    const MicPlacement mic = placeMicrophone();
-    visibility_ = mic.visibility;
+// Image sources of the mouth in the cabinet walls, per ray: position and sign pair. Rays 0 to 7
+// are the same for every microphone; 8 to 11 depend on which side of the horn it sees.
+std::array<HornRotor::ImageSource, HornRotor::kBeamRays> HornRotor::imageSources(const MicPlacement& mic) {
     const double P = mic.p, Q = mic.q, R = mic.r, W = mic.w;
-
-    reflectionScale_ = 1.0;
-    if (mic.visibility == 1 && openBack_.load() != 0 && orientation_.load() * mic.side < 0.0)
-        reflectionScale_ = kReflectionScaleOpenBack;
-
-    // Image sources of the mouth in the cabinet walls: position and sign pair per ray.
-    struct Image {
-        double x, y, sx, sy;
-    };
-    Image img[12] = {
+    std::array<ImageSource, kBeamRays> img = {{
         {0.0, 0.0, 1, 1},
         {0.0, 2 * Q, 1, -1},
         {2 * W, 2 * Q, -1, -1},
@@ -225,7 +215,7 @@ void HornRotor::rebuildGeometry() {
         {2 * W, 0.0, -1, 1},
         {-2 * R, 0.0, -1, 1},
         {}, {}, {}, {},
-    };
+    }};
     const double y4 = 4 * Q + 2 * P;
     const double y6 = 6 * Q + 4 * P;
     switch (mic.visibility) {
@@ -248,14 +238,27 @@ void HornRotor::rebuildGeometry() {
         img[11] = {-6 * R - 4 * W, y6, -1, -1};
         break;
     }
+    return img;
+}
+
+void HornRotor::rebuildGeometry() {
+    servicePending(takePending());
+    const MicPlacement mic = placeMicrophone();
+    visibility_ = mic.visibility;
+
+    reflectionScale_ = 1.0;
+    if (mic.visibility == 1 && openBack_.load() != 0 && orientation_.load() * mic.side < 0.0)
+        reflectionScale_ = kReflectionScaleOpenBack;
+
+    const std::array<ImageSource, kBeamRays> img = imageSources(mic);
     if (primary_) {
         for (int k = 0; k < kBeamRays; ++k) {
-            const Image& m = img[k];
+            const ImageSource& m = img[static_cast<std::size_t>(k)];
             rays_[static_cast<std::size_t>(k)] = makeRay(m.x, m.y, m.sx, m.sy, mic);
         }
     } else {
         for (int k : {0, 1, 6, 7}) {
-            const Image& m = img[k];
+            const ImageSource& m = img[static_cast<std::size_t>(k)];
             rays_[static_cast<std::size_t>(k)] = makeRay(m.x, m.y, m.sx, m.sy, mic);
         }
     }

@@ -84,6 +84,10 @@ public:
 private:
     void servicePending(unsigned bits);
     void refreshDerived();
+    struct ImageSource {
+        double x, y, sx, sy;
+    };
+    static std::array<ImageSource, kBeamRays> imageSources(const MicPlacement& mic);
     void loadCascade();
     void applyReflectionLpf(double octaves, double rate);
     template <int W>
