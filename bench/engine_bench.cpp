@@ -8,6 +8,7 @@
 // no block, rebuilds included, above 0.5 of its duration at 64-frame blocks.
 
 #include "engine/rotary_effect.h"
+#include "params/parameter_indices.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -76,7 +77,7 @@ void renderDemo(benchmark::State& state)
     fractions.reserve(static_cast<std::size_t>(frames / block + 1));
     for (auto _ : state) {
         auto fx = std::make_unique<RotaryEffect>(benchHost);
-        fx->setParameter(1, static_cast<float>(cpuMode));
+        fx->setParameter(kestro::kCpuMode, static_cast<float>(cpuMode));
         fx->setSampleRate(static_cast<float>(rate));
         fx->setBlockSize(block);
         fx->resume();
@@ -84,9 +85,9 @@ void renderDemo(benchmark::State& state)
         double total = 0.0;
         for (long pos = 0; pos + block <= frames; pos += block) {
             const double t = static_cast<double>(pos) / rate;
-            if (t >= 10.0 && t - blockSeconds < 10.0) fx->setParameter(2, 1.0f);
-            if (t >= 30.0 && t - blockSeconds < 30.0) fx->setParameter(28, 0.3f); // a rebuild
-            if (t >= 40.0 && t - blockSeconds < 40.0) fx->setParameter(2, 0.0f);
+            if (t >= 10.0 && t - blockSeconds < 10.0) fx->setParameter(kestro::kLever, 1.0f);
+            if (t >= 30.0 && t - blockSeconds < 30.0) fx->setParameter(kestro::kDrumDistance, 0.3f); // a rebuild
+            if (t >= 40.0 && t - blockSeconds < 40.0) fx->setParameter(kestro::kLever, 0.0f);
             float* in[2] = {signal.data() + pos, signal.data() + pos};
             float* out[2] = {outL.data(), outR.data()};
             const bool rebuilding = fx->currentFadeState() != RotaryEffect::Running;

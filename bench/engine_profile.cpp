@@ -4,6 +4,7 @@
 //   kestro_engine_profile [seconds=4] [cpu mode=0] [rate=44100] [block=512]
 
 #include "engine/rotary_effect.h"
+#include "params/parameter_indices.h"
 
 #include <cmath>
 #include <cstdio>
@@ -41,7 +42,7 @@ int main(int argc, char** argv)
         signal[static_cast<std::size_t>(n)] = static_cast<float>(0.03 * s);
     }
     auto fx = std::make_unique<kestro::RotaryEffect>(profileHost);
-    fx->setParameter(1, static_cast<float>(cpuMode));
+    fx->setParameter(kestro::kCpuMode, static_cast<float>(cpuMode));
     fx->setSampleRate(static_cast<float>(rate));
     fx->setBlockSize(block);
     fx->resume();
@@ -49,7 +50,7 @@ int main(int argc, char** argv)
     double sum = 0.0;
     for (long pos = 0; pos + block <= frames; pos += block) {
         if (pos <= frames / 2 && frames / 2 < pos + block)
-            fx->setParameter(2, 1.0f);
+            fx->setParameter(kestro::kLever, 1.0f);
         float* in[2] = {signal.data() + pos, signal.data() + pos};
         float* out[2] = {outL.data(), outR.data()};
         fx->processReplacing(in, out, block);

@@ -10,6 +10,7 @@
 //   KESTRO_SOAK_SECONDS=600 kestro_bench --benchmark_filter=Soak
 
 #include "engine/rotary_effect.h"
+#include "params/parameter_indices.h"
 
 #include <benchmark/benchmark.h>
 #include <time.h>
@@ -160,7 +161,7 @@ void SoakSilenceAfterLoud(benchmark::State& state)
     const long blocksPerSecond = static_cast<long>(kRate / kBlock);
     for (auto _ : state) {
         auto fx = startedEffect();
-        fx->setParameter(2, 1.0f); // fast rotors: the busiest tails
+        fx->setParameter(kestro::kLever, 1.0f); // fast rotors: the busiest tails
         Organ organ;
         for (long b = 0; b < 10 * blocksPerSecond; ++b) {
             for (int i = 0; i < kBlock; ++i) {
