@@ -84,12 +84,12 @@ static void applyRateChoice(double hostRate, int cpuMode, std::int32_t& factor, 
     modelRate = hostRate / factor;
 }
 
-void RotaryEffect::selectModelRate()
+// N and the model rate for the host rate and CPU mode, given to every rotor voice.
+void RotaryEffect::chooseModelRate()
 {
     applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, resampler.kernel, modelRateValue);
     factorMask = factor - 1;
     modelRateReciprocal = 1.0 / modelRateValue;
-    factorGain = static_cast<double>(factor);
     hornPrimary[0]->setSampleRate(modelRateValue, factor);
     hornPrimary[1]->setSampleRate(modelRateValue, factor);
     drumPrimary->setSampleRate(modelRateValue, factor);
@@ -97,6 +97,12 @@ void RotaryEffect::selectModelRate()
     drumSecondary->setSampleRate(modelRateValue, factor);
     factorSeen.store(factor, std::memory_order_relaxed);
     modelRateSeen.store(modelRateValue, std::memory_order_relaxed);
+}
+
+void RotaryEffect::selectModelRate()
+{
+    chooseModelRate();
+    factorGain = static_cast<double>(factor);
 
     const double hornOctaves = 2.0 * static_cast<double>(appliedParameter(kHornReflectionLpf));
     const double drumOctaves = 2.0 * static_cast<double>(appliedParameter(kDrumReflectionLpf));
@@ -123,16 +129,7 @@ void RotaryEffect::takeHostRate()
 void RotaryEffect::selectModelRateAfterSuspend()
 {
     takeHostRate();
-    applyRateChoice(hostRate, cpuMode.load(std::memory_order_relaxed), factor, resampler.kernel, modelRateValue);
-    factorMask = factor - 1;
-    modelRateReciprocal = 1.0 / modelRateValue;
-    hornPrimary[0]->setSampleRate(modelRateValue, factor);
-    hornPrimary[1]->setSampleRate(modelRateValue, factor);
-    drumPrimary->setSampleRate(modelRateValue, factor);
-    hornSecondary->setSampleRate(modelRateValue, factor);
-    drumSecondary->setSampleRate(modelRateValue, factor);
-    factorSeen.store(factor, std::memory_order_relaxed);
-    modelRateSeen.store(modelRateValue, std::memory_order_relaxed);
+    chooseModelRate();
     // clearEngineState has made every filter instant; they stay so until setComponentRates.
     clearEngineState();
     clearLinesAndRings();

@@ -77,6 +77,7 @@ public:
     virtual void selectModelRateAfterSuspend();
     // The host's rate as the model takes it (at least 8 kHz; a rate that is no number keeps the last one).
     void takeHostRate();
+    void chooseModelRate();
     virtual void fullRebuild();
 
     // ---- for the editor, tools and tests (any thread; values may be a block old) ----
