@@ -3,6 +3,7 @@
 #include "dsp/numeric.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace kestro {
 
@@ -176,128 +177,103 @@ void BiquadFilter::snap() {
     running_ = target_;
 }
 
-void BiquadFilter::computeTarget() {
-    double a0 = 1.0, a1 = 0.0, a2 = 0.0, b0 = 1.0, b1 = 0.0, b2 = 0.0;
+namespace {
 
+// What every design starts from: sin w and cos w of the normalized frequency w = 2 pi f / rate.
+struct DesignInput {
+    double sw, cw;
+    double frequency, q, rate, gainDb;
+
+    // The bandwidth widens as the frequency approaches Nyquist, each type at its own pace, so
+    // that the responses stay usable (and stable) right up to the top:
+    // Q' = (1 - (f / (c rate))^e) Q
+    double narrowedQ(double c, double e) const { return (1.0 - std::pow(frequency / (c * rate), e)) * q; }
+    // A = 10^(gain / 40); only the shelves and the peak have a gain, so only they pay for it.
+    double amplitude() const { return std::pow(10.0, gainDb * 0.025); }
+};
+
+// The designs give the unnormalized set; a coefficient a design leaves out keeps the identity's.
+BiquadCoefficients highPass(const DesignInput& d) {
+    const double alpha = d.sw / (2.0 * d.narrowedQ(0.5001, 6.0));
+    return {1.0 + alpha, -2.0 * d.cw, 1.0 - alpha, (1.0 + d.cw) / 2.0, -(1.0 + d.cw), (1.0 + d.cw) / 2.0};
+}
+
+// k = cos w / (1 + sin w): one pole at k, one zero at -1
+BiquadCoefficients highPass1(const DesignInput& d) {
+    const double k = d.cw / (1.0 + d.sw);
+    return {1.0, -k, 0.0, (1.0 + k) / 2.0, -(1.0 + k) / 2.0, 0.0};
+}
+
+// beta = sin w sqrt(A) / Q'
+BiquadCoefficients lowShelf(const DesignInput& d) {
+    const double A = d.amplitude();
+    const double beta = d.sw * std::sqrt(A) / d.narrowedQ(0.5001, 3.5);
+    return {(A + 1.0) + (A - 1.0) * d.cw + beta,         -2.0 * ((A - 1.0) + (A + 1.0) * d.cw),
+            (A + 1.0) + (A - 1.0) * d.cw - beta,         A * ((A + 1.0) - (A - 1.0) * d.cw + beta),
+            2.0 * A * ((A - 1.0) - (A + 1.0) * d.cw),    A * ((A + 1.0) - (A - 1.0) * d.cw - beta)};
+}
+
+BiquadCoefficients peaking(const DesignInput& d) {
+    const double A = d.amplitude();
+    const double alpha = d.sw / (2.0 * d.narrowedQ(0.5001, 2.8));
+    return {1.0 + alpha / A, -2.0 * d.cw, 1.0 - alpha / A, 1.0 + alpha * A, -2.0 * d.cw, 1.0 - alpha * A};
+}
+
+BiquadCoefficients bandPass(const DesignInput& d) {
+    const double alpha = d.sw / (2.0 * d.narrowedQ(0.5001, 2.8));
+    return {1.0 + alpha, -2.0 * d.cw, 1.0 - alpha, alpha, 0.0, -alpha};
+}
+
+BiquadCoefficients notch(const DesignInput& d) {
+    const double alpha = d.sw / (2.0 * d.narrowedQ(0.5001, 2.8));
+    return {1.0 + alpha, -2.0 * d.cw, 1.0 - alpha, 1.0, -2.0 * d.cw, 1.0};
+}
+
+BiquadCoefficients highShelf(const DesignInput& d) {
+    const double A = d.amplitude();
+    const double beta = d.sw * std::sqrt(A) / d.narrowedQ(0.5001, 4.0);
+    return {(A + 1.0) - (A - 1.0) * d.cw + beta,         2.0 * ((A - 1.0) - (A + 1.0) * d.cw),
+            (A + 1.0) - (A - 1.0) * d.cw - beta,         A * ((A + 1.0) + (A - 1.0) * d.cw + beta),
+            -2.0 * A * ((A - 1.0) + (A + 1.0) * d.cw),   A * ((A + 1.0) + (A - 1.0) * d.cw - beta)};
+}
+
+BiquadCoefficients lowPass(const DesignInput& d) {
+    const double alpha = d.sw / (2.0 * d.narrowedQ(0.50001, 8.0));
+    return {1.0 + alpha, -2.0 * d.cw, 1.0 - alpha, (1.0 - d.cw) / 2.0, 1.0 - d.cw, (1.0 - d.cw) / 2.0};
+}
+
+// g = 2 - cos w; pole p = sqrt(g^2 - 1) - g, y[n] = (1 + p) x[n] - p y[n-1]
+BiquadCoefficients lowPass1(const DesignInput& d) {
+    const double g = 2.0 - d.cw;
+    const double p = std::sqrt(g * g - 1.0) - g;
+    return {1.0, p, 0.0, 1.0 + p, 0.0, 0.0};
+}
+
+// The all-pass keeps its Q as given.
+BiquadCoefficients allPass(const DesignInput& d) {
+    const double alpha = d.sw / (2.0 * d.q);
+    return {1.0 + alpha, -2.0 * d.cw, 1.0 - alpha, 1.0 - alpha, -2.0 * d.cw, 1.0 + alpha};
+}
+
+} // namespace
+
+void BiquadFilter::computeTarget() {
+    using Design = BiquadCoefficients (*)(const DesignInput&);
+    static constexpr Design kDesigns[] = {highPass,  highPass1, lowShelf, peaking,  bandPass,
+                                          notch,     highShelf, lowPass,  lowPass1, allPass};
+    static_assert(std::size(kDesigns) == AllPass - HighPass + 1, "one design per type");
+    BiquadCoefficients c; // the identity: off, disabled, or a type outside the ten
     if (enabled_ != 0 && type_ >= HighPass && type_ <= AllPass) {
         const double w = kTwoPi * frequency_ / sampleRate_;
-        const double sw = std::sin(w);
-        const double cw = std::cos(w);
-        const double A = std::pow(10.0, gainDb_ * 0.025);
-        // The bandwidth widens as the frequency approaches Nyquist, each type at its own
-        // pace, so that the responses stay usable (and stable) right up to the top.
-        const auto narrowedQ = [&](double c, double e) {
-            return (1.0 - std::pow(frequency_ / (c * sampleRate_), e)) * q_;
-        };
-
-        switch (type_) {
-        case HighPass: {
-            const double alpha = sw / (2.0 * narrowedQ(0.5001, 6.0));
-            a0 = 1.0 + alpha;
-            a1 = -2.0 * cw;
-            a2 = 1.0 - alpha;
-            b0 = (1.0 + cw) / 2.0;
-            b1 = -(1.0 + cw);
-            b2 = (1.0 + cw) / 2.0;
-            break;
-        }
-        case HighPass1: {
-            const double k = cw / (1.0 + sw);
-            a0 = 1.0;
-            a1 = -k;
-            b0 = (1.0 + k) / 2.0;
-            b1 = -(1.0 + k) / 2.0;
-            break;
-        }
-        case LowShelf: {
-            const double beta = sw * std::sqrt(A) / narrowedQ(0.5001, 3.5);
-            a0 = (A + 1.0) + (A - 1.0) * cw + beta;
-            a1 = -2.0 * ((A - 1.0) + (A + 1.0) * cw);
-            a2 = (A + 1.0) + (A - 1.0) * cw - beta;
-            b0 = A * ((A + 1.0) - (A - 1.0) * cw + beta);
-            b1 = 2.0 * A * ((A - 1.0) - (A + 1.0) * cw);
-            b2 = A * ((A + 1.0) - (A - 1.0) * cw - beta);
-            break;
-        }
-        case Peaking: {
-            const double alpha = sw / (2.0 * narrowedQ(0.5001, 2.8));
-            a0 = 1.0 + alpha / A;
-            a1 = -2.0 * cw;
-            a2 = 1.0 - alpha / A;
-            b0 = 1.0 + alpha * A;
-            b1 = -2.0 * cw;
-            b2 = 1.0 - alpha * A;
-            break;
-        }
-        case BandPass: {
-            const double alpha = sw / (2.0 * narrowedQ(0.5001, 2.8));
-            a0 = 1.0 + alpha;
-            a1 = -2.0 * cw;
-            a2 = 1.0 - alpha;
-            b0 = alpha;
-            b1 = 0.0;
-            b2 = -alpha;
-            break;
-        }
-        case Notch: {
-            const double alpha = sw / (2.0 * narrowedQ(0.5001, 2.8));
-            a0 = 1.0 + alpha;
-            a1 = -2.0 * cw;
-            a2 = 1.0 - alpha;
-            b0 = 1.0;
-            b1 = -2.0 * cw;
-            b2 = 1.0;
-            break;
-        }
-        case HighShelf: {
-            const double beta = sw * std::sqrt(A) / narrowedQ(0.5001, 4.0);
-            a0 = (A + 1.0) - (A - 1.0) * cw + beta;
-            a1 = 2.0 * ((A - 1.0) - (A + 1.0) * cw);
-            a2 = (A + 1.0) - (A - 1.0) * cw - beta;
-            b0 = A * ((A + 1.0) + (A - 1.0) * cw + beta);
-            b1 = -2.0 * A * ((A - 1.0) + (A + 1.0) * cw);
-            b2 = A * ((A + 1.0) + (A - 1.0) * cw - beta);
-            break;
-        }
-        case LowPass: {
-            const double alpha = sw / (2.0 * narrowedQ(0.50001, 8.0));
-            a0 = 1.0 + alpha;
-            a1 = -2.0 * cw;
-            a2 = 1.0 - alpha;
-            b0 = (1.0 - cw) / 2.0;
-            b1 = 1.0 - cw;
-            b2 = (1.0 - cw) / 2.0;
-            break;
-        }
-        case LowPass1: {
-            const double g = 2.0 - cw;
-            const double p = std::sqrt(g * g - 1.0) - g;
-            a0 = 1.0;
-            a1 = p;
-            b0 = 1.0 + p;
-            break;
-        }
-        case AllPass: {
-            const double alpha = sw / (2.0 * q_);
-            a0 = 1.0 + alpha;
-            a1 = -2.0 * cw;
-            a2 = 1.0 - alpha;
-            b0 = 1.0 - alpha;
-            b1 = -2.0 * cw;
-            b2 = 1.0 + alpha;
-            break;
-        }
-        default:
-            break;
-        }
+        const DesignInput in{std::sin(w), std::cos(w), frequency_, q_, sampleRate_, gainDb_};
+        c = kDesigns[type_ - HighPass](in);
     }
-
-    target_.a0 = a0;
-    target_.a1 = a1 / a0;
-    target_.a2 = a2 / a0;
-    target_.b0 = b0 / a0;
-    target_.b1 = b1 / a0;
-    target_.b2 = b2 / a0;
+    target_.a0 = c.a0;
+    target_.a1 = c.a1 / c.a0;
+    target_.a2 = c.a2 / c.a0;
+    target_.b0 = c.b0 / c.a0;
+    target_.b1 = c.b1 / c.a0;
+    target_.b2 = c.b2 / c.a0;
 }
 
 BiquadRoots BiquadFilter::rootsOf(const BiquadCoefficients& c, const BiquadRoots& running) {
