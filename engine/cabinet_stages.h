@@ -6,6 +6,7 @@
 // filters and rotors. Audio thread only; nothing allocates after construction.
 
 #include "dsp/numeric.h"
+#include "dsp/simd/dot.h"
 
 #include <algorithm>
 #include <array>
@@ -102,21 +103,6 @@ struct OnePole {
     }
 };
 
-// 32-tap single-precision dot product over a ring stored twice. Four interleaved partial
-// sums: the order is fixed (lane k mod 4, then pairwise), so results never depend on how
-// the compiler schedules it. y = sum over k of kernel[k] ring[k].
-inline float dot32(const float* kernel, const float* ring)
-{
-    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-    for (int k = 0; k < 32; k += 4) {
-        s0 += kernel[k] * ring[k];
-        s1 += kernel[k + 1] * ring[k + 1];
-        s2 += kernel[k + 2] * ring[k + 2];
-        s3 += kernel[k + 3] * ring[k + 3];
-    }
-    return (s0 + s1) + (s2 + s3);
-}
-
 // The FIR between the host rate and the model rate: one input ring (decimation) and two
 // output rings (interpolation), 32 floats each stored twice, sharing one position that moves
 // down one step per host sample. Without a kernel (N = 1) the model runs at the host rate.
@@ -141,7 +127,7 @@ struct ModelRateResampler {
     // x_model = sum kernel[k] input[pos + k]; the host sample itself without a kernel.
     double decimated(std::size_t pos, double x) const
     {
-        return kernel != nullptr ? static_cast<double>(dot32(kernel, &input[pos])) : x;
+        return kernel != nullptr ? static_cast<double>(simd::dot32(kernel, &input[pos])) : x;
     }
 
     // Stores the (anti-imaged, gain-compensated) model outputs and returns
@@ -152,8 +138,8 @@ struct ModelRateResampler {
         left[pos + 32] = l;
         right[pos] = r;
         right[pos + 32] = r;
-        outLeft = dot32(kernel, &left[pos]);
-        outRight = dot32(kernel, &right[pos]);
+        outLeft = simd::dot32(kernel, &left[pos]);
+        outRight = simd::dot32(kernel, &right[pos]);
     }
 
     void clear()
