@@ -152,11 +152,8 @@ private:
     static constexpr double kGuard = 1e-17;
     static constexpr double kGlideGuard = 1e-30;
 
-    // y[n] = b0 x[n] + (b1 x[n-1] + b2 x[n-2] - a1 y[n-1] - a2 y[n-2]): the history part first,
-    // so that in a cascade it is ready before the input arrives and only b0 x + h waits for it.
     double recurse(const BiquadCoefficients& c, double x) const {
-        const double history = c.b1 * x1_ + c.b2 * x2_ - c.a1 * y1_ - c.a2 * y2_;
-        return c.b0 * x + history;
+        return c.b0 * x + c.b1 * x1_ + c.b2 * x2_ - c.a1 * y1_ - c.a2 * y2_;
     }
     double saturate(double y) const {
         return y / (std::fabs(y + bias_) * saturationK_ + 1.0);
